@@ -1,0 +1,123 @@
+#pragma once
+// SpectralEngine: the whole state of the audio path in one record of fixed
+// arrays, sized for the largest FFT (2048 samples, 1026 bin slots). The plug-in
+// object owns it by value; nothing is allocated after construction.
+//
+// Units: lengths count frames per channel; gains and thresholds are in dB;
+// spectra are linear magnitudes on the scale of the unnormalised FFT of the
+// Hann-windowed frame (a sine of amplitude 1 gives about fftSize / 4).
+//
+// Threads: the audio thread runs fullReset(), coefficientPass() and
+// processSamples(). The editor thread reads the analysis feed (fftSize,
+// lastBin, sampleRate, peakGainDb and the arrays inputMag, outputMag, gainDb,
+// activity, thresholdMag) while the audio thread writes it: every feed element
+// is written with feedStore() and must be read with feedLoad() (relaxed
+// atomics, one indivisible 8-byte value each; no order between elements). The
+// editor-owned flags are touched by the editor thread only.
+#include <atomic>
+#include <cstdint>
+
+#include "dsp/param_index.h"
+
+namespace varnock {
+
+// Relaxed atomic access to one element shared between the audio and editor threads.
+template <typename T> inline void feedStore(T& cell, T value) {
+  std::atomic_ref<T>(cell).store(value, std::memory_order_relaxed);
+}
+template <typename T> inline T feedLoad(const T& cell) {
+  return std::atomic_ref<T>(const_cast<T&>(cell)).load(std::memory_order_relaxed);
+}
+
+struct SpectralEngine {
+  static constexpr int kMaxFftSize = 2048;
+  static constexpr int kBinSlots = 1026;       // room for at most 1025 bins
+
+  // ---- Stream (audio thread) ----
+  double paramSnapshot[kNumParams];            // plain values in ParamIndex order
+  double sampleRate = 48000.0;                 // feed: copied at every full reset
+  double inputRing[2][kMaxFftSize];
+  double outputAccum[2][kMaxFftSize];
+  int writePos = 0;
+  int outputPos = 0;
+  int hopCounter = 0;
+  int fftSize = 0;                             // feed: 512, 1024, 2048; 0 before the first pass
+  int lastBin = 0;                             // feed: fftSize / 2
+  int hopSize = 1;
+  int lastMode = -1;
+  double peakGainDb = 0.0;                     // feed: held peak of |gainDb|, >= 0
+  bool havePrevFrame = false;
+
+  // ---- FFT work buffers and window ----
+  double spectrumL[2 * kMaxFftSize];           // interleaved re, im
+  double spectrumR[2 * kMaxFftSize];
+  double analysisWindow[kMaxFftSize];
+  double olaScale = 1.0;
+
+  // ---- Coefficient block ----
+  int modeIndex = 0;
+  bool tameMode = false;
+  double gainSign = -1.0;
+  double depthDb = 12.0;
+  double thresholdDb = 6.0;
+  double kneeDb = 8.0;
+  double framePeriod = 0.0;
+  double bgRiseCoef = 0.0;
+  double bgFallCoef = 0.0;
+  double tameSmoothCoef = 0.0;
+  double attackCoef = 0.0;
+  double releaseCoef = 0.0;
+  int smoothRadius = 2;
+  double mixAmount = 1.0;
+  double trimGain = 1.0;
+  bool deltaOn = false;
+  double widthLoFactor = 1.0;
+  double widthHiFactor = 1.0;
+  double rangeLowHz = 1000.0;
+  double rangeHighHz = 18000.0;
+
+  // ---- Per-bin arrays (bins 0 .. lastBin) ----
+  double reference[kBinSlots];
+  double inputMag[kBinSlots];                  // feed
+  double levelDb[kBinSlots];
+  double targetGainDb[kBinSlots];
+  double smoothedTargetDb[kBinSlots];
+  double gainDb[kBinSlots];                    // feed
+  double activity[kBinSlots];                  // feed
+  double outputMag[kBinSlots];                 // feed
+  double thresholdMag[kBinSlots];              // feed
+  double rangeWeight[kBinSlots];
+  double tiltDb[kBinSlots];
+  double levelPrefix[kBinSlots + 1];
+
+  // ---- Editor-owned flags (editor thread only; the engine never reads them) ----
+  bool showInput = true;
+  bool showThreshold = true;
+  bool showOutput = true;
+  bool showGain = true;
+  bool presetModified = false;
+
+  SpectralEngine();                            // defaults, cleared buffers
+};
+
+// Plain default values of the 18 parameters, in ParamIndex order.
+extern const double kDefaultParamValues[kNumParams];
+
+// Zeroes the spectra, rings, accumulators, window and all per-bin arrays.
+void stateClear(SpectralEngine& engine);
+
+// Full reset with the snapshot already in engine.paramSnapshot: takes the
+// sample rate, resets positions, counters, peak and mode memory, clears the
+// state and runs the coefficient pass (which selects the FFT size).
+void fullReset(SpectralEngine& engine, double sampleRate);
+
+// Turns engine.paramSnapshot into the coefficient block and per-bin curves;
+// a new FFT size restarts the stream, a new mode clears havePrevFrame.
+void coefficientPass(SpectralEngine& engine);
+
+// The per-sample loop: rings, one frame per hop, dry delay, mix/delta/trim.
+// in[0], in[1], out[0], out[1] hold nFrames samples each (in and out may
+// alias). Real-time safe: no allocation, lock or system call.
+void processSamples(SpectralEngine& engine, const double* const* in, double* const* out, int nFrames);
+
+} // namespace varnock
