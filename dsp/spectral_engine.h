@@ -32,6 +32,7 @@ template <typename T> inline T feedLoad(const T& cell) {
 struct SpectralEngine {
   static constexpr int kMaxFftSize = 2048;
   static constexpr int kBinSlots = 1026;       // room for at most 1025 bins
+  static constexpr int kMaxSmoothRadius = 16;  // the Smooth parameter's maximum, in bins
 
   // ---- Stream (audio thread) ----
   double paramSnapshot[kNumParams];            // plain values in ParamIndex order
@@ -49,10 +50,15 @@ struct SpectralEngine {
   bool havePrevFrame = false;
 
   // ---- FFT work buffers and window ----
-  double spectrumL[2 * kMaxFftSize];           // interleaved re, im
+  // Each channel's spectrum in split layout: real parts in the first
+  // kMaxFftSize doubles, imaginary parts in the next kMaxFftSize (see
+  // spectrumRe()/spectrumIm()). After a frame they hold the forward spectrum.
+  double spectrumL[2 * kMaxFftSize];
   double spectrumR[2 * kMaxFftSize];
   double analysisWindow[kMaxFftSize];
   double olaScale = 1.0;
+  int bitReverse[kMaxFftSize];                 // FFT input order for fftSize points
+  double synthesis[2 * kMaxFftSize];           // inverse-FFT work buffer, split layout
 
   // ---- Coefficient block ----
   int modeIndex = 0;
@@ -90,6 +96,20 @@ struct SpectralEngine {
   double tiltDb[kBinSlots];
   double levelPrefix[kBinSlots + 1];
 
+  // ---- Per-bin values derived by the coefficient pass ----
+  double binThresholdDb[kBinSlots];            // thresholdDb - tiltDb[k]
+  double thresholdFactor[kBinSlots];           // exp(binThresholdDb[k] * ln(10)/20)
+  int tameLowBin[kBinSlots];                   // Tame neighbour span lo .. hi of bin k
+  int tameHighBin[kBinSlots];
+
+  // ---- Frame scratch (audio thread only; recomputed every frame) ----
+  double frameMag[kBinSlots];                  // this frame's inputMag before publishing
+  double frameKnee[kBinSlots];                 // knee amount s per bin
+  double frameGainDb[kBinSlots];               // new gainDb before publishing
+  double frameGainLin[kBinSlots];              // linear gain applied per bin
+  double frameThresholdMag[kBinSlots];         // Tame: thresholdMag before publishing
+  double paddedTargetDb[kBinSlots + 2 * kMaxSmoothRadius];  // edge-clamped targets
+
   // ---- Editor-owned flags (editor thread only; the engine never reads them) ----
   bool showInput = true;
   bool showThreshold = true;
@@ -99,6 +119,10 @@ struct SpectralEngine {
 
   SpectralEngine();                            // defaults, cleared buffers
 };
+
+// The split halves of a spectrum buffer (spectrumL, spectrumR or synthesis).
+inline double* spectrumRe(double* spectrum) { return spectrum; }
+inline double* spectrumIm(double* spectrum) { return spectrum + SpectralEngine::kMaxFftSize; }
 
 // Plain default values of the 18 parameters, in ParamIndex order.
 extern const double kDefaultParamValues[kNumParams];

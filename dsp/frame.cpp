@@ -1,0 +1,112 @@
+#include "dsp/frame.h"
+
+#include <cmath>
+
+#include "dsp/stft.h"
+#include "dsp/vector_math.h"
+
+namespace varnock {
+namespace {
+
+// Sums of 2r+1 edge-clamped targets per bin, added in index order.
+__attribute__((target_clones("avx512f", "avx2", "default")))
+void sumWindows(const double* __restrict padded, double* __restrict sums, int count, int radius) {
+  for (int k = 0; k < count; ++k) sums[k] = 0.0;
+  for (int offset = 0; offset <= 2 * radius; ++offset) {
+    const double* __restrict row = padded + offset;
+#pragma omp simd
+    for (int k = 0; k < count; ++k) sums[k] = sums[k] + row[k];
+  }
+}
+
+// Attack when the target lies further from 0 dB than the gain, release
+// otherwise; returns the largest |gain|.
+__attribute__((target_clones("avx512f", "avx2", "default")))
+double moveGains(SpectralEngine& e, int count) {
+  const double* __restrict target = e.smoothedTargetDb;
+  const double* __restrict current = e.gainDb;
+  double* __restrict next = e.frameGainDb;
+  double* __restrict linear = e.frameGainLin;
+  const double attack = e.attackCoef;
+  const double release = e.releaseCoef;
+  double largest = 0.0;
+#pragma omp simd reduction(max : largest)
+  for (int k = 0; k < count; ++k) {
+    const double u = target[k];
+    double g = current[k];
+    const double coef = std::fabs(u) > std::fabs(g) ? attack : release;
+    g = g + (u - g) * coef;
+    next[k] = g;
+    linear[k] = exp(g * kDbToLinear);
+    largest = std::fabs(g) > largest ? std::fabs(g) : largest;
+  }
+  return largest;
+}
+
+// Multiplies bins 0 .. n/2 and their mirrors n-k (0 < k < n/2) by the bin's gain.
+__attribute__((target_clones("avx512f", "avx2", "default")))
+void scaleSpectrum(double* __restrict re, double* __restrict im, const double* __restrict gain, int n) {
+  const int lastBin = n / 2;
+#pragma omp simd
+  for (int k = 0; k <= lastBin; ++k) {
+    re[k] = re[k] * gain[k];
+    im[k] = im[k] * gain[k];
+  }
+#pragma omp simd
+  for (int k = 1; k < lastBin; ++k) {
+    re[n - k] = re[n - k] * gain[k];
+    im[n - k] = im[n - k] * gain[k];
+  }
+}
+
+} // namespace
+
+void smoothTargets(SpectralEngine& e) {
+  const int count = e.lastBin + 1;
+  const int radius = e.smoothRadius;
+  if (radius == 0) {
+    for (int k = 0; k < count; ++k) e.smoothedTargetDb[k] = e.targetGainDb[k];
+    return;
+  }
+  // padded[i] = target of bin i - radius, clamped to 0 .. lastBin.
+  double* padded = e.paddedTargetDb;
+  for (int i = 0; i < radius; ++i) padded[i] = e.targetGainDb[0];
+  for (int k = 0; k < count; ++k) padded[radius + k] = e.targetGainDb[k];
+  for (int i = 0; i < radius; ++i) padded[radius + count + i] = e.targetGainDb[e.lastBin];
+  sumWindows(padded, e.smoothedTargetDb, count, radius);
+  const double width = 2 * radius + 1;
+  for (int k = 0; k < count; ++k) e.smoothedTargetDb[k] = e.smoothedTargetDb[k] / width;
+}
+
+void applyGains(SpectralEngine& e) {
+  const int count = e.lastBin + 1;
+  const double largest = moveGains(e, count);
+  for (int k = 0; k < count; ++k) {
+    feedStore(e.gainDb[k], e.frameGainDb[k]);
+    feedStore(e.outputMag[k], e.frameGainLin[k] * e.frameMag[k]);
+  }
+  scaleSpectrum(spectrumRe(e.spectrumL), spectrumIm(e.spectrumL), e.frameGainLin, e.fftSize);
+  scaleSpectrum(spectrumRe(e.spectrumR), spectrumIm(e.spectrumR), e.frameGainLin, e.fftSize);
+  // Peak hold: a new larger maximum is taken at once, otherwise the held
+  // value decays by 3 % per frame (even if this frame's maximum is close).
+  const double held = e.peakGainDb;
+  feedStore(e.peakGainDb, largest > held ? largest : held * 0.97);
+}
+
+void processSpectrum(SpectralEngine& e) {
+  if (e.tameMode)
+    detectAgainstNeighbours(e);
+  else
+    detectAgainstReference(e);
+  e.havePrevFrame = true;
+  smoothTargets(e);
+  applyGains(e);
+}
+
+void processFrame(SpectralEngine& e) {
+  frameIn(e);
+  processSpectrum(e);
+  frameOut(e);
+}
+
+} // namespace varnock

@@ -1,0 +1,93 @@
+// Construction, state clear and full reset of the engine record.
+#include "dsp/spectral_engine.h"
+
+#include <algorithm>
+
+namespace varnock {
+namespace {
+
+template <int kSize> void zero(double (&cells)[kSize]) { std::fill(cells, cells + kSize, 0.0); }
+
+// Feed arrays may be read by the editor at any moment: zero them cell by cell.
+template <int kSize> void zeroFeed(double (&cells)[kSize]) {
+  for (double& cell : cells) feedStore(cell, 0.0);
+}
+
+} // namespace
+
+const double kDefaultParamValues[kNumParams] = {
+    0.0,      // Mode: Cut
+    12.0,     // Depth, dB
+    6.0,      // Threshold, dB
+    8.0,      // Knee, dB
+    60.0,     // Background, ms
+    1000.0,   // Freq Low, Hz
+    18000.0,  // Freq High, Hz
+    2.0,      // Smooth, bins
+    1.0,      // Attack, ms
+    60.0,     // Release, ms
+    100.0,    // Mix, %
+    0.0,      // Trim, dB
+    0.0,      // Delta: Off
+    1.0,      // Resolution: Normal 1024
+    0.0,      // Preset: Custom
+    0.33,     // Width, octaves
+    0.0,      // Tilt, dB/oct
+    0.0,      // UI Size: Fixed
+};
+
+SpectralEngine::SpectralEngine() {
+  std::copy(kDefaultParamValues, kDefaultParamValues + kNumParams, paramSnapshot);
+  stateClear(*this);
+  std::fill(std::begin(bitReverse), std::end(bitReverse), 0);
+  std::fill(std::begin(tameLowBin), std::end(tameLowBin), 0);
+  std::fill(std::begin(tameHighBin), std::end(tameHighBin), 0);
+  zero(binThresholdDb);
+  zero(thresholdFactor);
+  zero(frameMag);
+  zero(frameKnee);
+  zero(frameGainDb);
+  zero(frameGainLin);
+  zero(frameThresholdMag);
+  zero(paddedTargetDb);
+}
+
+void stateClear(SpectralEngine& e) {
+  zero(e.spectrumL);
+  zero(e.spectrumR);
+  zero(e.synthesis);
+  zero(e.inputRing[0]);
+  zero(e.inputRing[1]);
+  zero(e.outputAccum[0]);
+  zero(e.outputAccum[1]);
+  zero(e.analysisWindow);
+  zero(e.reference);
+  zero(e.smoothedTargetDb);
+  zero(e.rangeWeight);
+  zero(e.targetGainDb);
+  zero(e.levelDb);
+  zero(e.levelPrefix);
+  zero(e.tiltDb);
+  zeroFeed(e.gainDb);
+  zeroFeed(e.inputMag);
+  zeroFeed(e.outputMag);
+  zeroFeed(e.activity);
+  zeroFeed(e.thresholdMag);
+}
+
+void fullReset(SpectralEngine& e, double sampleRate) {
+  feedStore(e.sampleRate, sampleRate);
+  feedStore(e.fftSize, 0);
+  feedStore(e.lastBin, 0);
+  e.hopSize = 1;
+  e.lastMode = -1;
+  e.writePos = 0;
+  e.outputPos = 0;
+  e.hopCounter = 0;
+  feedStore(e.peakGainDb, 0.0);
+  e.havePrevFrame = false;
+  stateClear(e);
+  coefficientPass(e);
+}
+
+} // namespace varnock

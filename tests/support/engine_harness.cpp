@@ -1,0 +1,51 @@
+#include "tests/support/engine_harness.h"
+
+#include <algorithm>
+#include <cmath>
+#include <random>
+
+namespace varnock::testing {
+
+Params::Params() { std::copy(kDefaultParamValues, kDefaultParamValues + kNumParams, values); }
+
+std::unique_ptr<SpectralEngine> makeEngine(const Params& params, double sampleRate) {
+  auto engine = std::make_unique<SpectralEngine>();
+  std::copy(params.values, params.values + kNumParams, engine->paramSnapshot);
+  fullReset(*engine, sampleRate);
+  return engine;
+}
+
+void applyParams(SpectralEngine& engine, const Params& params) {
+  std::copy(params.values, params.values + kNumParams, engine.paramSnapshot);
+  coefficientPass(engine);
+}
+
+Stereo run(SpectralEngine& engine, const Stereo& input, int blockFrames) {
+  Stereo output(input.frames());
+  for (int start = 0; start < input.frames(); start += blockFrames) {
+    const int count = std::min(blockFrames, input.frames() - start);
+    const double* in[2] = {input.left.data() + start, input.right.data() + start};
+    double* out[2] = {output.left.data() + start, output.right.data() + start};
+    processSamples(engine, in, out, count);
+  }
+  return output;
+}
+
+Stereo noise(int frames, double amplitude, unsigned seed) {
+  std::mt19937 generator(seed);
+  std::uniform_real_distribution<double> uniform(-amplitude, amplitude);
+  Stereo s(frames);
+  for (int i = 0; i < frames; ++i) {
+    s.left[i] = uniform(generator);
+    s.right[i] = uniform(generator);
+  }
+  return s;
+}
+
+Stereo sine(int frames, double hz, double amplitude, double sampleRate) {
+  Stereo s(frames);
+  for (int i = 0; i < frames; ++i) s.left[i] = s.right[i] = amplitude * std::sin(2.0 * M_PI * hz * i / sampleRate);
+  return s;
+}
+
+} // namespace varnock::testing
