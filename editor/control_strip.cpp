@@ -1,0 +1,105 @@
+#include "editor/control_strip.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "editor/varnock_view.h"
+#include "editor/widgets.h"
+
+namespace varnock {
+
+namespace {
+constexpr Rgb kDeltaAmber{1.0, 0.82, 0.28};
+constexpr Rgb kDeltaOnFill{0.26, 0.21, 0.07};
+
+// The ten knobs in panel order; index 2 is the Cut/Boost knob, kWidthKnob replaces it in Tame.
+const KnobSpec kKnobTable[kKnobCount] = {
+  {1, 50, 324, kThreshold, 0, 24, 6, false, 0.1, false, "Threshold", kFormatDb,
+   "Threshold: how far a bin must poke out to be processed", 12},
+  {2, 118, 324, kKnee, 1, 24, 8, false, 0.1, false, "Knee", kFormatDb, "Knee: how gently processing fades in", 12},
+  {3, 186, 324, kBackground, 10, 500, 60, true, 1, false, "Background", kFormatMs,
+   "Background: how fast the reference level follows", 12},
+  {4, 254, 324, kSmooth, 0, 16, 2, false, 1, false, "Smooth", kFormatInteger,
+   "Smooth: spreads detection to neighbouring bins", 12},
+  {5, 322, 324, kTilt, -6, 6, 0, false, 0.1, true, "Tilt", kFormatSignedDbPerOct,
+   "Tilt: lowers the threshold toward the highs (pivot 1 kHz)", 12},
+  {6, 408, 328, kDepth, 0, 24, 12, false, 0.1, false, "Depth (dB)", kFormatDb,
+   "Depth: max cut or boost  |  outer ring = live amount", 22, true},
+  {7, 496, 324, kAttack, 0.1, 20, 1, true, 0.1, false, "Attack", kFormatMs, "Attack: how fast processing reacts", 12},
+  {8, 564, 324, kRelease, 5, 500, 60, true, 1, false, "Release", kFormatMs, "Release: how fast processing lets go", 12},
+  {9, 644, 324, kMix, 0, 100, 100, false, 1, false, "Mix", kFormatPercent, "Mix: blend of dry and processed signal", 12},
+  {10, 712, 324, kTrim, -24, 24, 0, false, 0.1, true, "Trim", kFormatSignedDb, "Trim: output level", 12},
+};
+const KnobSpec kWidthKnob = {3, 186, 324, kWidth, 0.1, 1.5, 0.33, false, 0.01, false, "Width", kFormatOctaves,
+                             "Width: octave range each bin is compared against", 12};
+constexpr int kDepthKnob = 5;
+} // namespace
+
+void knobRow(bool tame, double peakGainDb, double depthDb, KnobSpec out[kKnobCount]) {
+  for (int i = 0; i < kKnobCount; ++i) out[i] = kKnobTable[i];
+  if (tame) out[2] = kWidthKnob;
+  out[kDepthKnob].liveAmount = peakGainDb / std::max(0.1, depthDb);
+}
+
+void drawKnobPanel(VarnockView& view) {
+  const double s = view.uiScale;
+  view.originX = 0.0;
+  view.originY = view.extraHeight;
+  const double left = std::floor(16 * s + 0.5);
+  const double top = view.designY(290);
+  view.setColour(kKnobPanel);
+  view.fillRect(left, top, view.editorWidth - 2 * left, view.designY(382) - top);
+  view.setColour(view.controlAccent, 0.8);
+  view.fillRect(left, top, view.editorWidth - 2 * left, std::max(1.0, std::floor(s)));
+
+  view.originX = std::floor(view.extraWidth * 0.5);
+  view.setColour(kSeparator);
+  for (double x : {360.0, 456.0, 604.0}) view.line(view.designX(x), view.designY(308), view.designX(x), view.designY(362));
+
+  KnobSpec row[kKnobCount];
+  knobRow(view.modeIndex == 2, feedLoad(view.engine.peakGainDb), view.paramValue(kDepth), row);
+  for (const KnobSpec& spec : row) knob(view, spec);
+}
+
+bool deltaToggle(VarnockView& view, double x, double y, double w, double h, bool on) {
+  const double s = view.uiScale;
+  const int left = view.designX(x);
+  const int top = view.designY(y);
+  const int width = view.designLength(w);
+  const int height = view.designLength(h);
+  const bool hovered = rectHovered(view, left, top, width, height);
+  if (hovered) view.setHelpText("Delta: hear only what is removed or added");
+
+  const Rgb& fill = on ? kDeltaOnFill : hovered ? kButtonFillHovered : kButtonFillNormal;
+  const Rgb& outline = on ? kDeltaAmber : hovered ? kOutlineHovered : kOutlineNormal;
+  const Rgb& content = on ? kDeltaAmber : hovered ? kWhite : kButtonLabelNormal;
+  view.setColour(fill);
+  view.fillRect(left, top, width, height);
+  view.setColour(outline);
+  view.outlineRect(left, top, width, height);
+  if (on) view.outlineRect(left + 1, top + 1, width - 2, height - 2);
+
+  static constexpr const char* kText = "DELTA";
+  view.setFontSlot(5);
+  const double glyphWidth = std::floor(14 * s), gap = std::floor(7 * s);
+  const double contentWidth = glyphWidth + gap + view.measureText(kText);
+  const double start = left + std::floor((width - contentWidth) / 2.0);
+
+  // Headphones: the band is the upper half of a ring, the ear cups two small bars.
+  view.setColour(content);
+  const double gx = start + 7 * s;
+  const double gy = top + height / 2.0 + s;
+  const int bandArcs = std::max(1, static_cast<int>(std::floor(1.5 * s + 0.5)));
+  for (int i = 0; i < bandArcs; ++i)
+    if (5 * s - i > 0.0) view.arc(gx, gy, 5 * s - i, -90.0, 90.0);
+  const double cupWidth = std::floor(3 * s), cupHeight = std::floor(5 * s);
+  view.fillRect(std::floor(gx - 6 * s), std::floor(gy), cupWidth, cupHeight);
+  view.fillRect(std::floor(gx + 3 * s), std::floor(gy), cupWidth, cupHeight);
+
+  view.textCursorX = start + glyphWidth + gap;
+  view.textCursorY = top + std::floor((height - view.fontSize(5)) / 2.0);
+  view.textRun(kText);
+  return takeClick(view, hovered);
+}
+
+} // namespace varnock

@@ -1,0 +1,174 @@
+#include "editor/knob.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+#include "editor/varnock_view.h"
+
+namespace varnock {
+
+namespace {
+constexpr double kPi = 3.14159265358979323846;
+constexpr double kTravelStart = -2.356194490192345;   // -3pi/4 rad: the left end of the travel
+constexpr double kDragPerPixel = 0.006;               // travel per editor pixel (full travel ~167 px)
+constexpr double kFineDragPerPixel = 0.0015;
+constexpr double kWheelPerNotch = 0.025;              // travel per wheel notch
+constexpr double kFineWheelPerNotch = 0.005;
+
+constexpr Rgb kBodyNormal{0.16, 0.17, 0.21};
+constexpr Rgb kBodyActive{0.22, 0.23, 0.28};
+constexpr Rgb kTrack{0.26, 0.27, 0.33};
+constexpr Rgb kPointer{0.95, 0.96, 0.98};
+constexpr Rgb kLabelNormal{0.70, 0.72, 0.78};
+constexpr Rgb kLabelActive{0.93, 0.94, 0.96};
+constexpr Rgb kValueNormal{0.95, 0.96, 0.98};
+
+double degrees(double radians) { return radians * 180.0 / kPi; }
+
+// Handles press, drag and wheel for this frame.
+void handleKnobInput(VarnockView& view, const KnobSpec& spec, double travel, bool hovered) {
+  if (hovered && view.clickedThisFrame && view.activeId == kActiveNobody) {
+    const bool doubleClick = view.frameTime - view.lastClickTime < kDoubleClickSeconds && view.lastClickId == spec.id;
+    if ((view.modifierFlags & kModCtrl) == 0 && !doubleClick) {
+      view.dragAnchorY = view.mouseY;
+      view.dragValue = travel;
+      view.lastClickTime = view.frameTime;
+      view.activeId = spec.id;
+      view.lastClickId = spec.id;
+    } else {
+      view.editParam(spec.param, spec.defaultValue, spec.step);
+      view.lastClickId = 0;
+      view.activeId = kActiveConsumed;
+    }
+  }
+  if (view.activeId == spec.id && view.mouseY != view.dragAnchorY) {
+    const double rate = (view.modifierFlags & kModShift) != 0 ? kFineDragPerPixel : kDragPerPixel;
+    view.dragValue = std::clamp(view.dragValue + (view.dragAnchorY - view.mouseY) * rate, 0.0, 1.0);
+    view.dragAnchorY = view.mouseY;
+    view.editParam(spec.param, knobValue(spec, view.dragValue), spec.step);
+  }
+  if (hovered && view.wheelFrame != 0.0 && view.activeId == kActiveNobody) {
+    const double rate = (view.modifierFlags & kModShift) != 0 ? kFineWheelPerNotch : kWheelPerNotch;
+    const double moved = std::clamp(travel + view.wheelFrame / 120.0 * rate, 0.0, 1.0);
+    view.editParam(spec.param, knobValue(spec, moved), spec.step);
+    view.wheelFrame = 0.0;
+  }
+}
+
+// k concentric 1-pixel arcs of radius r - i (above 0) from a1 to a2 degrees.
+void ringArcs(VarnockView& view, double cx, double cy, double r, int k, double a1, double a2) {
+  for (int i = 0; i < k; ++i)
+    if (r - i > 0.0) view.arc(cx, cy, r - i, a1, a2);
+}
+
+void drawKnobTexts(VarnockView& view, const KnobSpec& spec, double cx, double cy, double r, bool lit) {
+  const double s = view.uiScale;
+  const double value = view.paramValue(spec.param);
+  if (spec.liveRing) {
+    std::snprintf(view.valueText, sizeof view.valueText, value >= 10.0 ? "%.0f" : "%.1f", value);
+    const int slot = spec.radius >= 20 ? 4 : 5;
+    view.setFontSlot(slot);
+    view.setColour(lit ? view.controlAccent : kValueNormal);
+    view.textCursorX = std::floor(cx - view.measureText(view.valueText) / 2.0);
+    view.textCursorY = std::floor(cy - view.fontSize(slot) / 2.0);
+    view.textRun(view.valueText);
+    view.setFontSlot(3);
+    view.setColour(lit ? kLabelActive : kLabelNormal);
+    view.textCursorX = std::floor(cx - view.measureText(spec.label) / 2.0);
+    view.textCursorY = std::floor(cy + r + (spec.radius >= 20 ? 5.0 : 6.0) * s);
+    view.textRun(spec.label);
+    return;
+  }
+  view.setFontSlot(3);
+  view.setColour(lit ? kLabelActive : kLabelNormal);
+  view.textCursorX = std::floor(cx - view.measureText(spec.label) / 2.0);
+  view.textCursorY = std::floor(cy + r + 4 * s);
+  view.textRun(spec.label);
+  formatKnobValue(spec.format, value, view.valueText, sizeof view.valueText);
+  view.setFontSlot(5);
+  view.setColour(lit ? view.controlAccent : kValueNormal);
+  view.textCursorX = std::floor(cx - view.measureText(view.valueText) / 2.0);
+  view.textCursorY = std::floor(cy + r + 17 * s);
+  view.textRun(view.valueText);
+}
+} // namespace
+
+double knobTravel(const KnobSpec& spec, double value) {
+  const double v = std::clamp(value, spec.minValue, spec.maxValue);
+  const double t = spec.logTaper ? std::log(v / spec.minValue) / std::log(spec.maxValue / spec.minValue)
+                                 : (v - spec.minValue) / (spec.maxValue - spec.minValue);
+  return std::clamp(t, 0.0, 1.0);
+}
+
+double knobValue(const KnobSpec& spec, double travel) {
+  return spec.logTaper ? spec.minValue * std::exp(std::log(spec.maxValue / spec.minValue) * travel)
+                       : spec.minValue + (spec.maxValue - spec.minValue) * travel;
+}
+
+void formatKnobValue(int format, double value, char* out, int outSize) {
+  const size_t size = static_cast<size_t>(outSize);
+  switch (format) {
+    case kFormatDb: std::snprintf(out, size, "%.1f dB", value); break;
+    case kFormatMs: std::snprintf(out, size, value < 10.0 ? "%.1f ms" : "%.0f ms", value); break;
+    case kFormatHz:
+      if (value < 1000.0) std::snprintf(out, size, "%.0f Hz", value);
+      else std::snprintf(out, size, "%.1f kHz", value / 1000.0);
+      break;
+    case kFormatPercent: std::snprintf(out, size, "%.0f %%", value); break;
+    case kFormatInteger: std::snprintf(out, size, "%.0f", value); break;
+    case kFormatOctaves: std::snprintf(out, size, "%.2f oct", value); break;
+    case kFormatSignedDbPerOct: std::snprintf(out, size, value > 0.0 ? "+%.1f dB/oct" : "%.1f dB/oct", value); break;
+    default: std::snprintf(out, size, value > 0.0 ? "+%.1f dB" : "%.1f dB", value); break;
+  }
+}
+
+void knob(VarnockView& view, const KnobSpec& spec) {
+  const double s = view.uiScale;
+  const double cx = view.designX(spec.x);
+  const double cy = view.designY(spec.y);
+  const double r = s * spec.radius;
+  const double reach = 8.0 * s + r;
+  const double dx = view.mouseX - cx, dy = view.mouseY - cy;
+  const bool hovered = reach * reach > dx * dx + dy * dy;
+  if (hovered || view.activeId == spec.id) view.setHelpText(spec.helpText);
+
+  handleKnobInput(view, spec, knobTravel(spec, view.paramValue(spec.param)), hovered);
+
+  const double t = knobTravel(spec, view.paramValue(spec.param));
+  const double startAngle = spec.bipolar ? 0.0 : kTravelStart;
+  const double valueAngle = t * 1.5 * kPi - 0.75 * kPi;
+  const bool dragged = view.activeId == spec.id;
+  const bool lit = hovered || dragged;
+  const int k = spec.liveRing ? std::max(3, static_cast<int>(std::floor(4 * s + 0.5)))
+                              : std::max(2, static_cast<int>(std::floor(2.5 * s + 0.5)));
+
+  if (dragged) {
+    view.setColour(view.controlAccent, 0.18);
+    view.fillCircle(cx, cy, r + 4 * s);
+  }
+  view.setColour(lit ? kBodyActive : kBodyNormal);
+  view.fillCircle(cx, cy, spec.liveRing ? r - 7 * s : r - 5 * s);
+  view.setColour(kTrack);
+  ringArcs(view, cx, cy, r, k, -135.0, 135.0);
+  if (std::fabs(valueAngle - startAngle) > 0.01) {
+    view.setColour(view.controlAccent);
+    ringArcs(view, cx, cy, r, k, degrees(std::min(valueAngle, startAngle)), degrees(std::max(valueAngle, startAngle)));
+  }
+  if (spec.liveRing && spec.liveAmount > 0.01) {
+    const double liveAngle = std::min(1.0, spec.liveAmount) * 1.5 * kPi - 0.75 * kPi;
+    const Rgb& a = view.controlAccent;
+    view.setColour(a.r * 0.5 + 0.5, a.g * 0.5 + 0.5, a.b * 0.5 + 0.5, 0.95);
+    const int rings = std::max(2, static_cast<int>(std::floor(3 * s + 0.5)));
+    for (int i = 0; i < rings; ++i) view.arc(cx, cy, r + 4 * s + i, -135.0, degrees(liveAngle));
+  }
+  const double rho1 = spec.liveRing ? r - 6 * s : 0.3 * r;
+  const double rho2 = spec.liveRing ? r - s : r - 5 * s;
+  view.setColour(kPointer);
+  view.line(cx + rho1 * std::sin(valueAngle), cy - rho1 * std::cos(valueAngle), cx + rho2 * std::sin(valueAngle),
+            cy - rho2 * std::cos(valueAngle));
+
+  drawKnobTexts(view, spec, cx, cy, r, lit);
+}
+
+} // namespace varnock

@@ -1,0 +1,50 @@
+#pragma once
+// Knob: a rotary control for one parameter, drawn and handled in one call
+// per frame. Drag up/down (Shift = fine), scroll, double-click or Ctrl+press
+// to reset. The travel t in 0..1 spans 270 degrees from -135 to +135.
+// UI thread only.
+#include "dsp/param_index.h"
+
+namespace varnock {
+
+class VarnockView;
+
+// How the value under a knob is printed.
+enum ValueFormat : int {
+  kFormatDb = 0,             // "%.1f dB"
+  kFormatMs = 1,             // "%.1f ms" below 10, else "%.0f ms"
+  kFormatHz = 2,             // "%.0f Hz" below 1000, else "%.1f kHz"
+  kFormatPercent = 3,        // "%.0f %"
+  kFormatInteger = 4,        // "%.0f"
+  kFormatSignedDb = 5,       // "+%.1f dB" above 0, else "%.1f dB"; also any unknown format
+  kFormatOctaves = 6,        // "%.2f oct"
+  kFormatSignedDbPerOct = 7, // "+%.1f dB/oct" above 0, else "%.1f dB/oct"
+};
+
+struct KnobSpec {
+  int id;                    // widget id 1..10 (activeId while dragged, double-click detection)
+  double x, y;               // centre, design pixels
+  ParamIndex param;
+  double minValue, maxValue, defaultValue;   // the knob's own range and reset value, plain units
+  bool logTaper;             // equal ratios per turn
+  double step;               // written values are rounded to multiples of it
+  bool bipolar;              // the value arc starts at 12 o'clock
+  const char* label;
+  int format;                // ValueFormat
+  const char* helpText;
+  double radius;             // ring radius, design pixels
+  bool liveRing = false;     // outer ring of the live processing amount (Depth)
+  double liveAmount = 0.0;   // 0..1 shown by the live ring
+};
+
+// Value <-> travel t (0..1) with the knob's range and taper; travel clamped.
+double knobTravel(const KnobSpec& spec, double value);
+double knobValue(const KnobSpec& spec, double travel);
+
+// Writes the text of `value` in `format` into out (at most outSize - 1 characters).
+void formatKnobValue(int format, double value, char* out, int outSize);
+
+// Draws and handles one knob; writes its parameter through editParam.
+void knob(VarnockView& view, const KnobSpec& spec);
+
+} // namespace varnock
