@@ -12,6 +12,7 @@
 // on (the audio thread); they must not allocate, lock or log. OnParamChange()
 // runs on whichever thread delivers the change. The editor delegate (the
 // graphics hooks and the *FromUI calls) runs on the host's UI thread.
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -37,6 +38,10 @@ struct Config {
   int uniqueID = 0;                            // four-character code, first char in the top byte
   int mfrID = 0;
   int latency = 0;                             // samples, until the plug-in reports another
+  // Largest latency the plug-in will ever report, in samples (0: `latency`).
+  // The format wrapper sizes its bypass delay for it when the instance is
+  // created, so a later latency report never allocates on the audio thread.
+  int maxLatency = 0;
   bool plugDoesMidiIn = false;
   bool plugDoesMidiOut = false;
   bool plugDoesMPE = false;
@@ -65,6 +70,9 @@ public:
   IPlugAPIBase& operator=(const IPlugAPIBase&) = delete;
 
   const Config& GetConfig() const { return mConfig; }
+  // Channel counts of the main busses, parsed from Config::channelIOStr ("2-2").
+  int NInChannels() const { return mNInChannels; }
+  int NOutChannels() const { return mNOutChannels; }
 
   // ---- Parameters (created in the constructor, fixed afterwards) ----
   int NParams() const { return static_cast<int>(mParams.size()); }
@@ -81,9 +89,11 @@ public:
   virtual void OnParamChange(int paramIdx) { (void)paramIdx; }
 
   // ---- Processing context ----
+  // Host sample rate in Hz and maximum block size in frames; 48000 and 1024
+  // until the host sets up processing.
   double GetSampleRate() const { return mSampleRate; }
   int GetBlockSize() const { return mBlockSize; }
-  int GetLatency() const { return mLatency; }
+  int GetLatency() const { return mLatency.load(std::memory_order_relaxed); }
   // Reports a new latency in samples; the format wrapper tells the host.
   // Called from OnReset() or ProcessBlock(), on their thread.
   void SetLatency(int samples);
@@ -95,6 +105,7 @@ public:
   // context has no controls yet) and again after every resize.
   std::function<void(igraphics::IGraphics*)> mLayoutFunc;
 
+  // Editor size limits in pixels; until set, the configured size is the only one.
   void SetSizeConstraints(int widthLo, int widthHi, int heightLo, int heightHi);
   int GetMinWidth() const { return mMinWidth; }
   int GetMaxWidth() const { return mMaxWidth; }
@@ -126,10 +137,11 @@ protected:
 
 private:
   Config mConfig;
+  int mNInChannels = 0, mNOutChannels = 0;
   std::vector<std::unique_ptr<IParam>> mParams;
   double mSampleRate = 0.0;
   int mBlockSize = 0;
-  int mLatency = 0;
+  std::atomic<int> mLatency{0};                // written by the audio thread, read by the host's UI thread
   int mMinWidth = 0, mMaxWidth = 0, mMinHeight = 0, mMaxHeight = 0;
   int mEditorWidth = 0, mEditorHeight = 0;
 };

@@ -1,0 +1,75 @@
+#include "plugin/varnock.h"
+
+#include "editor/editor_hooks.h"
+#include "plugin/identity.h"
+#include "plugin/params.h"
+
+namespace varnock {
+
+namespace {
+
+iplug::Config makeConfig() {
+  iplug::Config c;
+  c.nParams = kNumParams;
+  c.nPresets = 1;                              // factory presets live in the editor, not here
+  c.channelIOStr = "2-2";
+  c.pluginName = kPluginName;
+  c.productName = kPluginName;
+  c.mfrName = kMakerName;
+  c.vendorVersion = kVendorVersion;
+  c.uniqueID = kUniqueId;
+  c.mfrID = kMakerId;
+  c.latency = 1024;                            // the default Resolution's FFT size
+  c.maxLatency = SpectralEngine::kMaxFftSize;
+  c.plugType = iplug::kEffect;
+  c.plugHasUI = true;
+  c.plugWidth = 760;
+  c.plugHeight = 416;
+  c.plugHostResize = true;
+  return c;
+}
+
+} // namespace
+
+Varnock::Varnock() : IPlugVST3(makeConfig()) {
+  initParams(*this);
+  installEditorHooks(*this, mEngine);
+  SetSizeConstraints(kMinEditorWidth, kMaxEditorWidth, kMinEditorHeight, kMaxEditorHeight);
+}
+
+void Varnock::OnParamChange(int) { paramsChanged.exchange(true); }
+
+void Varnock::snapshotRead() {
+  for (int i = 0; i < kNumParams; ++i) mEngine.paramSnapshot[i] = GetParam(i)->Value();
+}
+
+void Varnock::reportLatencyIfChanged() {
+  if (mEngine.fftSize == reportedLatency) return;
+  reportedLatency = mEngine.fftSize;
+  SetLatency(reportedLatency);
+}
+
+void Varnock::fullResetAtHostRate() {
+  const double sampleRate = GetSampleRate();
+  lastSampleRate = sampleRate;
+  snapshotRead();
+  fullReset(mEngine, sampleRate);
+  paramsChanged.exchange(false);
+  initialised = true;
+  reportLatencyIfChanged();
+}
+
+void Varnock::OnReset() { fullResetAtHostRate(); }
+
+void Varnock::ProcessBlock(double** inputs, double** outputs, int nFrames) {
+  // An unordered comparison (a NaN rate) counts as a change.
+  if (!initialised || !(GetSampleRate() == lastSampleRate)) fullResetAtHostRate();
+  if (paramsChanged.exchange(false)) {
+    snapshotRead();
+    coefficientPass(mEngine);
+  }
+  reportLatencyIfChanged();
+  if (nFrames > 0) processSamples(mEngine, inputs, outputs, nFrames);
+}
+
+} // namespace varnock
