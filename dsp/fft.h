@@ -22,10 +22,11 @@ constexpr int kMaxFftPoints = 2048;
 // Bit-reversed index of i for n points (n a power of two, i < n).
 int bitReversed(int i, int n);
 
-// Full transform: bit-reversal permutation, then the butterfly stages.
-void fft(double* re, double* im, int n, FftDirection direction);
-
-// The butterfly stages alone, for input already in bit-reversed order.
-void fftStages(double* re, double* im, int n, FftDirection direction);
+// Transform of srcRe/srcIm (natural order, left unchanged) into re/im; the
+// source and destination arrays must not overlap. The bit-reversal
+// permutation is fused with the first three stages and later stages run two
+// per pass; every butterfly still computes exactly the operations above.
+void fftFromNaturalOrder(const double* srcRe, const double* srcIm, double* re, double* im, int n,
+                         FftDirection direction);
 
 } // namespace varnock

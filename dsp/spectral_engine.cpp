@@ -39,7 +39,6 @@ const double kDefaultParamValues[kNumParams] = {
 SpectralEngine::SpectralEngine() {
   std::copy(kDefaultParamValues, kDefaultParamValues + kNumParams, paramSnapshot);
   stateClear(*this);
-  std::fill(std::begin(bitReverse), std::end(bitReverse), 0);
   std::fill(std::begin(tameLowBin), std::end(tameLowBin), 0);
   std::fill(std::begin(tameHighBin), std::end(tameHighBin), 0);
   zero(binThresholdDb);

@@ -57,7 +57,6 @@ struct SpectralEngine {
   double spectrumR[2 * kMaxFftSize];
   double analysisWindow[kMaxFftSize];
   double olaScale = 1.0;
-  int bitReverse[kMaxFftSize];                 // FFT input order for fftSize points
   double synthesis[2 * kMaxFftSize];           // inverse-FFT work buffer, split layout
 
   // ---- Coefficient block ----

@@ -6,25 +6,10 @@
 #include "dsp/fft.h"
 
 namespace varnock {
-namespace {
-
-// Gathers a split spectrum into bit-reversed order: dst[j] = src[bitReverse[j]].
-void permute(const double* __restrict srcRe, const double* __restrict srcIm, double* __restrict dstRe,
-             double* __restrict dstIm, const int* __restrict order, int n) {
-  for (int j = 0; j < n; ++j) {
-    dstRe[j] = srcRe[order[j]];
-    dstIm[j] = srcIm[order[j]];
-  }
-}
-
-} // namespace
 
 void buildStftTables(SpectralEngine& engine) {
   const int n = engine.fftSize;
-  for (int i = 0; i < n; ++i) {
-    engine.analysisWindow[i] = 0.5 - 0.5 * std::cos(2.0 * std::numbers::pi * i / n);
-    engine.bitReverse[i] = bitReversed(i, n);
-  }
+  for (int i = 0; i < n; ++i) engine.analysisWindow[i] = 0.5 - 0.5 * std::cos(2.0 * std::numbers::pi * i / n);
   engine.olaScale = 1.0 / (3.0 * n);
 }
 
@@ -40,10 +25,8 @@ void frameIn(SpectralEngine& engine) {
     const double* window = engine.analysisWindow;
     for (int i = 0; i < head; ++i) windowed[i] = window[i] * ring[engine.writePos + i];
     for (int i = head; i < n; ++i) windowed[i] = window[i] * ring[i - head];
-    double* re = spectrumRe(spectra[channel]);
-    double* im = spectrumIm(spectra[channel]);
-    permute(windowed, zeros, re, im, engine.bitReverse, n);
-    fftStages(re, im, n, FftDirection::Forward);
+    fftFromNaturalOrder(windowed, zeros, spectrumRe(spectra[channel]), spectrumIm(spectra[channel]), n,
+                        FftDirection::Forward);
   }
 }
 
@@ -54,8 +37,8 @@ void frameOut(SpectralEngine& engine) {
   double* im = spectrumIm(engine.synthesis);
   double* spectra[2] = {engine.spectrumL, engine.spectrumR};
   for (int channel = 0; channel < 2; ++channel) {
-    permute(spectrumRe(spectra[channel]), spectrumIm(spectra[channel]), re, im, engine.bitReverse, n);
-    fftStages(re, im, n, FftDirection::Inverse);
+    fftFromNaturalOrder(spectrumRe(spectra[channel]), spectrumIm(spectra[channel]), re, im, n,
+                        FftDirection::Inverse);
     double* accum = engine.outputAccum[channel];
     const double* window = engine.analysisWindow;
     const double scale = engine.olaScale;

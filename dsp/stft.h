@@ -7,8 +7,8 @@
 
 namespace varnock {
 
-// Periodic Hann window of fftSize points, olaScale = 1/(3 fftSize) and the
-// bit-reversed input order of the transforms. Called when the FFT size changes.
+// Periodic Hann window of fftSize points and olaScale = 1/(3 fftSize).
+// Called when the FFT size changes.
 void buildStftTables(SpectralEngine& engine);
 
 // Windows the last fftSize input samples of each channel (oldest first,
