@@ -59,6 +59,9 @@ private:
 
 enum class EUIResizerMode { Scale, Size };
 
+// Key codes given to IGraphics::OnKeyDown().
+enum EVirtualKey { kVK_ESCAPE = 0x1B };
+
 class IGraphics {
 public:
   // fps: frames per second of the platform's frame timer; scale: draw scale.
@@ -79,7 +82,8 @@ public:
   // Binds the platform; the NanoVG context is created on the first Draw().
   void SetPlatform(IGraphicsPlatform* platform) { mPlatform = platform; }
   IGraphicsPlatform* GetPlatform() const { return mPlatform; }
-  // Releases NanoVG and GL resources while the platform's context is still current.
+  // Releases NanoVG and GL resources while the platform's context is still
+  // current; the next Draw() creates them again.
   void ReleaseGraphicsResources();
 
   // ---- Controls ----
@@ -93,13 +97,22 @@ public:
   void SetLayoutOnResize(bool on) { mLayoutOnResize = on; }
   bool GetLayoutOnResize() const { return mLayoutOnResize; }
   // Makes family/style available under fontID ("Arial", "Arial-Bold").
+  // Fontconfig finds the family's file; when the system has no font of that
+  // family and style, the embedded Liberation Sans (regular or bold) is used.
   bool LoadFont(const char* fontID, const char* fontFamily, ETextStyle style);
+  // The font file fontID was loaded from: "" for the embedded font, nullptr
+  // when no font has that id.
+  const char* GetFontFile(const char* fontID) const;
 
   // ---- Size ----
   // Sets the pixel size (constrained by the delegate), calls the layout hook
   // when layout-on-resize is on, and asks the platform to follow if
   // requestPlatform is set (corner handle) rather than coming from the host.
   void Resize(int width, int height, bool requestPlatform = false);
+  // Sets the draw scale and the pixel size together (the corner handle in
+  // Scale mode): the size is constrained, the scale shrinks with it so the
+  // content still fits, then as Resize(width, height, true).
+  void ResizeWithScale(int width, int height, float scale);
 
   // ---- Frames (called by the platform's frame timer) ----
   bool IsDirty() const;                        // any control or the menu layer
@@ -113,6 +126,8 @@ public:
   void OnMouseDblClick(float x, float y, const IMouseMod& mod);
   void OnMouseWheel(float x, float y, const IMouseMod& mod, float notches);
   void OnMouseOut();                           // the pointer left the window
+  // A key press (EVirtualKey); true when it was used (Escape closes a popup menu).
+  bool OnKeyDown(int virtualKey);
 
   // ---- Popup menus, drawn by this layer over the controls ----
   // Shows `menu` below `anchor` (or above it when there is no room); the
@@ -155,6 +170,13 @@ public:
 
 private:
   struct Impl;
+  void ApplySize(int width, int height, float scale, bool requestPlatform);
+  IControl* HitControl(float x, float y) const;
+  void UpdateMouseOver(float x, float y, const IMouseMod& mod);
+  // The persistent NanoVG context, created (with the fonts) when the
+  // platform's GL context can be made current; nullptr otherwise.
+  NVGcontext* EnsureDrawContext();
+
   IPlugAPIBase& mDelegate;
   int mWidth, mHeight, mFPS;
   float mDrawScale, mScreenScale = 1.f;

@@ -38,17 +38,25 @@ public:
   // A host resize: constrained by the delegate's limits, layout hook called.
   void Resize(int width, int height);
   // Draws one frame whether or not anything is dirty. With finish, waits for
-  // the rasteriser (glFinish) so the pixels can be read.
+  // the rasteriser (glFinish) so the pixels can be read. Without, it only
+  // builds and submits the frame's drawing commands: llvmpipe rasterises them
+  // at the next Finish(), ReadPixels() or DrawFrame(true), so the cost of
+  // building a frame can be measured apart from rasterising it.
   void DrawFrame(bool finish = true);
+  // Waits until every submitted frame is rasterised.
+  void Finish();
   Image ReadPixels() const;
 
-  // Injected input, delivered as the platform window delivers it.
+  // Injected input, delivered as the platform window delivers it: a press
+  // that names no button is a left press, and moves and the release while a
+  // button is held carry that button.
   void MouseMove(float x, float y, const IMouseMod& mod = {});
   void MouseDown(float x, float y, const IMouseMod& mod = {});
   void MouseUp(float x, float y, const IMouseMod& mod = {});
   void MouseDoubleClick(float x, float y, const IMouseMod& mod = {});
   void MouseWheel(float x, float y, float notches, const IMouseMod& mod = {});
   void MouseLeave();
+  void KeyDown(int virtualKey);                // EVirtualKey
 
   // The web addresses the editor asked to open (nothing is launched offscreen).
   const std::vector<std::string>& OpenedUrls() const;

@@ -1,0 +1,47 @@
+# The graphics layer of `iplug`: NanoVG on OpenGL (GL2 back end), fonts through
+# fontconfig with Liberation Sans embedded as the fallback, the offscreen EGL
+# context and the X11/GLX editor view. Included by framework/CMakeLists.txt
+# after the `iplug` target exists; the sources themselves are globbed there.
+
+find_package(OpenGL REQUIRED COMPONENTS OpenGL EGL GLX)
+# GLOBAL: the host library (another directory) links X11 too.
+find_package(X11 REQUIRED GLOBAL)
+find_package(Fontconfig REQUIRED)
+
+set(IPLUG_NANOVG_DIR /usr/share/dpf/dgl/src/nanovg CACHE PATH "NanoVG sources (Debian dpf-source)")
+if(NOT EXISTS ${IPLUG_NANOVG_DIR}/nanovg.c)
+  message(FATAL_ERROR "NanoVG not found at ${IPLUG_NANOVG_DIR}; run scripts/setup")
+endif()
+
+set(IPLUG_FONT_DIR /usr/share/fonts/truetype/liberation2 CACHE PATH "Liberation Sans TTF files (fonts-liberation2)")
+set(IPLUG_FONT_REGULAR ${IPLUG_FONT_DIR}/LiberationSans-Regular.ttf)
+set(IPLUG_FONT_BOLD ${IPLUG_FONT_DIR}/LiberationSans-Bold.ttf)
+foreach(font ${IPLUG_FONT_REGULAR} ${IPLUG_FONT_BOLD})
+  if(NOT EXISTS ${font})
+    message(FATAL_ERROR "${font} not found; run scripts/setup")
+  endif()
+endforeach()
+
+# NanoVG with its GL back end (one translation unit, C compiled as C++) and
+# stb_image_write are third-party code; their warnings are not ours.
+set_source_files_properties(${CMAKE_CURRENT_LIST_DIR}/nanovg_backend.cpp ${CMAKE_CURRENT_LIST_DIR}/offscreen_image.cpp
+  PROPERTIES COMPILE_OPTIONS "-w")
+target_include_directories(iplug SYSTEM PRIVATE ${IPLUG_NANOVG_DIR})
+
+# The embedded fonts are assembled into the object with .incbin; the object
+# must be rebuilt when a font file changes.
+set_source_files_properties(${CMAKE_CURRENT_LIST_DIR}/embedded_fonts.cpp PROPERTIES
+  COMPILE_DEFINITIONS "IPLUG_FONT_REGULAR_FILE=\"${IPLUG_FONT_REGULAR}\";IPLUG_FONT_BOLD_FILE=\"${IPLUG_FONT_BOLD}\""
+  OBJECT_DEPENDS "${IPLUG_FONT_REGULAR};${IPLUG_FONT_BOLD}")
+
+target_link_libraries(iplug PUBLIC OpenGL::OpenGL OpenGL::EGL OpenGL::GLX X11::X11 Fontconfig::Fontconfig)
+
+# The test-side editor window (host/editor_window.cpp) talks to the X server
+# and sends input through XTest. The host library is defined after this file
+# is read, so its link is added once the whole project has been configured.
+function(iplug_link_editor_window_x11)
+  if(TARGET vst3host)
+    target_link_libraries(vst3host PUBLIC X11::X11 X11::Xtst)
+  endif()
+endfunction()
+cmake_language(DEFER DIRECTORY ${PROJECT_SOURCE_DIR} CALL iplug_link_editor_window_x11)
