@@ -21,11 +21,14 @@ std::string truncatedName(const char* text) {
 
 // Decimals the step needs: how often it must be multiplied by 10 to become a
 // whole number (0.1 -> 1, 0.01 -> 2), at most kMaxDisplayPrecision.
+// A step of 0 or below (or not a number) needs none.
 int displayPrecision(double step) {
-  double scaled = std::fabs(step);
+  if (!(step > 0.0)) return 0;
+  double scaled = step;
   int precision = 0;
-  while (precision < kMaxDisplayPrecision &&
-         std::fabs(scaled - std::round(scaled)) > 1e-9 * std::fmax(1.0, scaled)) {
+  // Whole within rounding: 0.01 * 10 * 10 may land a hair off 1.
+  auto isWhole = [](double x) { return x >= 0.5 && std::fabs(x - std::round(x)) <= 1e-9 * x; };
+  while (precision < kMaxDisplayPrecision && !isWhole(scaled)) {
     scaled *= 10.0;
     ++precision;
   }
