@@ -5,13 +5,13 @@
 #include <cmath>
 
 #include "dsp/frame.h"
-#include "dsp/vector_math.h"
+#include "dsp/simd.h"
 
 namespace varnock {
 namespace {
 
 // Root of the mean power of the two channels in each bin.
-__attribute__((target_clones("avx512f", "avx2", "default")))
+VARNOCK_CLONES
 void measureMagnitudes(const double* __restrict lRe, const double* __restrict lIm, const double* __restrict rRe,
                        const double* __restrict rIm, double* __restrict mag, int count) {
 #pragma omp simd
@@ -28,7 +28,7 @@ inline double kneeCurve(double x) {
 // Cut / Boost after the first frame: compares each magnitude with the
 // reference as it stood before this frame, then moves the reference
 // (rising with bgRiseCoef, falling with bgFallCoef).
-__attribute__((target_clones("avx512f", "avx2", "default")))
+VARNOCK_CLONES
 void compareWithReference(SpectralEngine& e, int count) {
   const double* __restrict mag = e.frameMag;
   const double* __restrict thresholdDb = e.binThresholdDb;
@@ -55,7 +55,7 @@ void compareWithReference(SpectralEngine& e, int count) {
 
 // Tame, first pass: power per bin, smoothed over time after the first frame,
 // and its level in dB with a floor of -100 dB.
-__attribute__((target_clones("avx512f", "avx2", "default")))
+VARNOCK_CLONES
 void measureSmoothedLevels(SpectralEngine& e, int count, bool smooth) {
   const double* __restrict lRe = spectrumRe(e.spectrumL);
   const double* __restrict lIm = spectrumIm(e.spectrumL);
@@ -77,7 +77,7 @@ void measureSmoothedLevels(SpectralEngine& e, int count, bool smooth) {
 
 // Tame, second pass: each bin's level against the mean level of the bins in
 // its Width span (without the bin itself), read from the running sum.
-__attribute__((target_clones("avx512f", "avx2", "default")))
+VARNOCK_CLONES
 void compareWithNeighbours(SpectralEngine& e, int count) {
   const double* __restrict levelDb = e.levelDb;
   const double* __restrict prefix = e.levelPrefix;

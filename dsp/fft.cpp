@@ -4,6 +4,8 @@
 #include <cstring>
 #include <numbers>
 
+#include "dsp/simd.h"
+
 namespace varnock {
 namespace {
 
@@ -205,7 +207,7 @@ int bitReversed(int i, int n) {
   return r;
 }
 
-__attribute__((target_clones("avx512f", "avx2", "default")))
+VARNOCK_CLONES
 void fftFromNaturalOrder(const double* srcRe, const double* srcIm, double* re, double* im, int n,
                          FftDirection direction) {
   const int d = direction == FftDirection::Forward ? 0 : 1;

@@ -3,13 +3,13 @@
 #include <cmath>
 
 #include "dsp/stft.h"
-#include "dsp/vector_math.h"
+#include "dsp/simd.h"
 
 namespace varnock {
 namespace {
 
 // Sums of 2r+1 edge-clamped targets per bin, added in index order.
-__attribute__((target_clones("avx512f", "avx2", "default")))
+VARNOCK_CLONES
 void sumWindows(const double* __restrict padded, double* __restrict sums, int count, int radius) {
   for (int k = 0; k < count; ++k) sums[k] = 0.0;
   for (int offset = 0; offset <= 2 * radius; ++offset) {
@@ -21,7 +21,7 @@ void sumWindows(const double* __restrict padded, double* __restrict sums, int co
 
 // Attack when the target lies further from 0 dB than the gain, release
 // otherwise; returns the largest |gain|.
-__attribute__((target_clones("avx512f", "avx2", "default")))
+VARNOCK_CLONES
 double moveGains(SpectralEngine& e, int count) {
   const double* __restrict target = e.smoothedTargetDb;
   const double* __restrict current = e.gainDb;
@@ -44,7 +44,7 @@ double moveGains(SpectralEngine& e, int count) {
 }
 
 // Multiplies bins 0 .. n/2 and their mirrors n-k (0 < k < n/2) by the bin's gain.
-__attribute__((target_clones("avx512f", "avx2", "default")))
+VARNOCK_CLONES
 void scaleSpectrum(double* __restrict re, double* __restrict im, const double* __restrict gain, int n) {
   const int lastBin = n / 2;
 #pragma omp simd
