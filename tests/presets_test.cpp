@@ -101,8 +101,12 @@ TEST(ApplyFactoryPreset, SendsTheNormalisedValues) {
   EditorHarness harness;
   applyFactoryPreset(harness.plugin(), harness.engine(), 4);   // Kick/Bass Attack: Freq High 250 Hz
   for (const vst3host::HandlerEvent& e : harness.events()) {
-    if (e.kind == Kind::PerformEdit && e.id == kFreqHigh) EXPECT_NEAR(e.value, std::log(250.0 / 20.0) / std::log(1000.0), 1e-12);
-    if (e.kind == Kind::PerformEdit && e.id == kDepth) EXPECT_NEAR(e.value, 6.0 / 24.0, 1e-12);
+    if (e.kind != Kind::PerformEdit) continue;
+    if (e.id == kFreqHigh) {
+      EXPECT_NEAR(e.value, std::log(250.0 / 20.0) / std::log(1000.0), 1e-12);
+    } else if (e.id == kDepth) {
+      EXPECT_NEAR(e.value, 6.0 / 24.0, 1e-12);
+    }
   }
 }
 

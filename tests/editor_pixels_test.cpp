@@ -1,0 +1,121 @@
+// A few deterministic pixels of the drawn editor, and PNG snapshots of the
+// whole editor (760 x 416, 1520 x 832 Fixed and Grow, with the demo signal
+// processed) written into the build tree for a person to look at.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "dsp/param_index.h"
+#include "tests/support/editor_harness.h"
+
+namespace varnock {
+namespace {
+
+// 0xRRGGBBAA of an opaque colour given as 0..1 channels, with the view's
+// conversion trunc(c * 255 + 0.5).
+uint32_t opaque(double r, double g, double b) {
+  auto byte = [](double c) { return static_cast<uint32_t>(c * 255.0 + 0.5); };
+  return byte(r) << 24 | byte(g) << 16 | byte(b) << 8 | 0xFFu;
+}
+
+class EditorPixels : public ::testing::Test {
+protected:
+  void SetUp() override {
+    std::string error;
+    ASSERT_TRUE(h.open(760, 416, &error)) << error;
+    h.frame();
+  }
+  EditorHarness h;
+};
+
+TEST_F(EditorPixels, WindowBackgroundBetweenHeaderAndAnalyser) {
+  EXPECT_EQ(h.image().Pixel(5, 51), opaque(0.07, 0.075, 0.09));
+}
+
+TEST_F(EditorPixels, HeaderAndFooterBands) {
+  const iplug::igraphics::Image image = h.image();
+  EXPECT_EQ(image.Pixel(5, 5), opaque(0.10, 0.105, 0.13));
+  EXPECT_EQ(image.Pixel(5, 410), opaque(0.10, 0.105, 0.13));
+  EXPECT_EQ(image.Pixel(5, 384), opaque(0.20, 0.21, 0.26));       // footer top line
+  EXPECT_EQ(image.Pixel(5, 48), opaque(0.565, 0.749, 0.129));     // header underline
+}
+
+TEST_F(EditorPixels, KnobPanel) {
+  EXPECT_EQ(h.image().Pixel(20, 300), opaque(0.105, 0.11, 0.135));
+}
+
+TEST_F(EditorPixels, SelectedModeIsFilledWithTheModeAccent) {
+  EXPECT_EQ(h.image().Pixel(220, 14), opaque(0.98, 0.52, 0.24));  // Cut
+  h.setParam(kMode, 2.0);
+  h.frame();
+  const iplug::igraphics::Image image = h.image();
+  EXPECT_EQ(image.Pixel(332, 14), opaque(0.66, 0.58, 1.00));      // Tame
+  EXPECT_EQ(image.Pixel(220, 14), opaque(0.13, 0.14, 0.17));      // Cut, not hovered
+}
+
+TEST_F(EditorPixels, SelectedUiSizeButtonUsesTheControlAccent) {
+  EXPECT_EQ(h.image().Pixel(503, 392), opaque(0.565, 0.749, 0.129));
+  EXPECT_EQ(h.image().Pixel(547, 392), opaque(0.13, 0.14, 0.17));
+}
+
+TEST_F(EditorPixels, HoveredButtonLightsUp) {
+  h.move(300, 14);
+  h.frame();
+  EXPECT_EQ(h.image().Pixel(276, 14), opaque(0.19, 0.20, 0.245));
+}
+
+TEST_F(EditorPixels, DeltaOnFillsTheToggleAmberDark) {
+  h.setParam(kDelta, 1.0);
+  h.frame();
+  const iplug::igraphics::Image image = h.image();
+  EXPECT_EQ(image.Pixel(640, 12), opaque(1.0, 0.82, 0.28));       // outer outline
+  EXPECT_EQ(image.Pixel(641, 13), opaque(1.0, 0.82, 0.28));       // inner outline
+  EXPECT_EQ(image.Pixel(643, 15), opaque(0.26, 0.21, 0.07));      // fill
+}
+
+// Two seconds of clicks over a resonance, so the analyser has something to show.
+void processDemo(EditorHarness& h, int frames30) {
+  const int perFrame = 1600;
+  std::vector<float> left(perFrame), right(perFrame);
+  unsigned state = 1u;
+  for (int f = 0; f < frames30; ++f) {
+    for (int i = 0; i < perFrame; ++i) {
+      const int n = f * perFrame + i;
+      state = state * 1664525u + 1013904223u;
+      const float noise = static_cast<float>(state >> 8) / 8388608.0f - 1.0f;
+      const double click = 0.6 * std::exp(-(n % 12000) / 200.0);
+      left[i] = right[i] = static_cast<float>(0.12 * std::sin(2.0 * 3.141592653589793 * 3200.0 * n / 48000.0) +
+                                              (0.02 + click) * noise);
+    }
+    h.process(left.data(), right.data(), perFrame);
+    h.nextFrame();
+  }
+}
+
+void snapshot(int width, int height, double uiSize, const char* name) {
+  EditorHarness h;
+  h.setParam(kUISize, uiSize);
+  ASSERT_TRUE(h.startProcessing(48000.0, 512));
+  std::string error;
+  ASSERT_TRUE(h.open(width, height, &error)) << error;
+  processDemo(h, 24);
+  const std::filesystem::path dir = std::filesystem::path(VARNOCK_BUNDLE_PATH).parent_path() / "editor-snapshots";
+  std::filesystem::create_directories(dir);
+  const std::string path = (dir / name).string();
+  const iplug::igraphics::Image image = h.image();
+  EXPECT_EQ(image.width, width);
+  EXPECT_EQ(image.height, height);
+  ASSERT_TRUE(image.SavePng(path.c_str(), &error)) << error;
+  EXPECT_GT(std::filesystem::file_size(path), 1000u);
+}
+
+TEST(EditorSnapshots, DesignSize) { snapshot(760, 416, 0.0, "editor-760x416.png"); }
+TEST(EditorSnapshots, DoubleSizeFixed) { snapshot(1520, 832, 0.0, "editor-1520x832-fixed.png"); }
+TEST(EditorSnapshots, DoubleSizeGrow) { snapshot(1520, 832, 1.0, "editor-1520x832-grow.png"); }
+
+} // namespace
+} // namespace varnock
