@@ -77,6 +77,6 @@ void automate(vst3host::HostedPlugin& plugin, int index, double plain, int sampl
                                           normalized(plugin, index, plain)));
 }
 
-double dbToGain(double db) { return std::pow(10.0, db / 20.0); }
+double dbToGain(double db) { return std::exp(db * 0.11512925465); }
 
 } // namespace bundletest

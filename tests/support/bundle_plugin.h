@@ -39,7 +39,7 @@ double normalized(vst3host::HostedPlugin& plugin, int index, double plain);
 // Queues a plain value of parameter `index` for the next process() call.
 void automate(vst3host::HostedPlugin& plugin, int index, double plain, int sampleOffset = 0);
 
-// dB to linear amplitude.
+// dB to linear amplitude, with the plug-in's own constant (ln 10 / 20 to 11 digits).
 double dbToGain(double db);
 
 } // namespace bundletest
