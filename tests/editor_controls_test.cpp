@@ -149,6 +149,7 @@ TEST_F(EditorControls, EditedMarkSurvivesClosingAndReopening) {
 TEST_F(EditorControls, PresetListHasTenEntriesTwoSeparatorsAndTheCheckMark) {
   h.setParam(kPreset, 8.0);
   h.click(kPresetBoxX, kHeaderY);
+  EXPECT_TRUE(h.editor().Graphics().IsPopupMenuOpen());
   const IPopupMenu& menu = h.view().presetMenu;
   ASSERT_EQ(menu.NItems(), 12);
   const char* texts[12] = {"Mouth Clicks", "Vocal Softener", "Drum Punch", "Kick/Bass Attack", "Snare/Perc Tame",
@@ -204,6 +205,7 @@ TEST_F(EditorControls, KnobRowStaysCentredInAWideFixedWindow) {
 
 TEST_F(EditorControls, FftListAt48kHz) {
   h.click(kFftBoxX, kFooterY);
+  EXPECT_TRUE(h.editor().Graphics().IsPopupMenuOpen());
   const IPopupMenu& menu = h.view().fftMenu;
   ASSERT_EQ(menu.NItems(), 3);
   EXPECT_STREQ(menu.GetItem(0)->GetText(), "Fast 512  (11 ms)");
