@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include "pluginterfaces/base/ipluginbase.h"
+#include "pluginterfaces/gui/iplugview.h"
 #include "pluginterfaces/vst/ivstaudioprocessor.h"
 #include "pluginterfaces/vst/ivstchannelcontextinfo.h"
 #include "pluginterfaces/vst/ivstcomponent.h"
@@ -160,6 +161,25 @@ TEST(PluginInterfaces, NoMidiControllerIsMapped) {
   Vst::ParamID id = 0;
   EXPECT_EQ(mapping->getMidiControllerAssignment(0, 0, Vst::kCtrlModWheel, id), kResultFalse);
   mapping->release();
+}
+
+// ---- Editor view ----
+
+TEST(PluginEditor, OfferedForTheViewTypeEditorOnly) {
+  auto plugin = makePlugin();
+  EXPECT_EQ(plugin->controller()->createView("preview"), nullptr);
+  IPlugView* view = plugin->controller()->createView(Vst::ViewType::kEditor);
+  ASSERT_NE(view, nullptr);
+  ViewRect size;
+  ASSERT_EQ(view->getSize(&size), kResultOk);
+  EXPECT_EQ(size.getWidth(), 760);
+  EXPECT_EQ(size.getHeight(), 416);
+  EXPECT_EQ(view->canResize(), kResultTrue);
+  ViewRect proposed(0, 0, 400, 2000);
+  ASSERT_EQ(view->checkSizeConstraint(&proposed), kResultTrue);
+  EXPECT_EQ(proposed.getWidth(), 560);
+  EXPECT_EQ(proposed.getHeight(), 1664);
+  view->release();
 }
 
 // ---- Busses, unit, sample sizes ----

@@ -41,7 +41,9 @@ TEST(PluginThreads, UiWorkWhileTheAudioThreadProcesses) {
     plugin->setNormalizedValue(1, (i % 11) / 10.0);   // Depth, controller side
     std::string text;
     plugin->valueToText(5, (i % 5) / 4.0, &text);
-    if (i % 20 == 0) ASSERT_TRUE(plugin->setState(state));
+    if (i % 20 == 0) {
+      ASSERT_TRUE(plugin->setState(state));
+    }
     std::vector<uint8_t> saved;
     ASSERT_TRUE(plugin->getState(&saved));
     ASSERT_EQ(saved.size(), 148u);

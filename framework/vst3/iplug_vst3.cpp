@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <cstring>
 
+#include "framework/vst3/plug_view.h"
 #include "framework/vst3/utf16.h"
 #include "framework/vst3/vst3_parameter.h"
 #include "pluginterfaces/vst/ivsthostapplication.h"
@@ -89,7 +91,10 @@ tresult PLUGIN_API IPlugVST3::setParamNormalized(Vst::ParamID tag, Vst::ParamVal
   return kResultTrue;
 }
 
-IPlugView* PLUGIN_API IPlugVST3::createView(FIDString) { return nullptr; }
+IPlugView* PLUGIN_API IPlugVST3::createView(FIDString name) {
+  if (!name || std::strcmp(name, Vst::ViewType::kEditor) != 0) return nullptr;
+  return vst3::MakePlugView(*this);
+}
 
 tresult PLUGIN_API IPlugVST3::getMidiControllerAssignment(int32, int16, Vst::CtrlNumber, Vst::ParamID&) {
   return kResultFalse;

@@ -72,6 +72,8 @@ public:
   // calling OnParamChange(); a NaN changes nothing.
   Steinberg::tresult PLUGIN_API setParamNormalized(Steinberg::Vst::ParamID tag,
                                                    Steinberg::Vst::ParamValue value) SMTG_OVERRIDE;
+  // The editor view for the view type "editor" (nullptr for any other, or
+  // when the plug-in installed no graphics hook); the host owns it.
   Steinberg::IPlugView* PLUGIN_API createView(Steinberg::FIDString name) SMTG_OVERRIDE;
 
   // ---- IMidiMapping: no MIDI controller is mapped ----
