@@ -129,3 +129,40 @@ TEST(ViewScale, HostResizeReachesTheView) {
 
 } // namespace
 } // namespace varnock
+
+namespace varnock {
+namespace {
+
+TEST(EditorHooks, OpenAtDesignSizeWithTheViewAndTheCornerHandle) {
+  EditorHarness harness;
+  std::string error;
+  ASSERT_TRUE(harness.open(760, 416, &error)) << error;
+  iplug::igraphics::IGraphics& g = harness.editor().Graphics();
+  EXPECT_EQ(g.Width(), 760);
+  EXPECT_EQ(g.Height(), 416);
+  EXPECT_EQ(g.FPS(), 30);
+  EXPECT_FLOAT_EQ(g.GetDrawScale(), 1.f);
+  ASSERT_GE(g.NControls(), 1);
+  EXPECT_NE(dynamic_cast<VarnockView*>(g.GetControl(0)), nullptr);
+  EXPECT_EQ(g.GetControl(0)->GetRECT(), iplug::igraphics::IRECT(0, 0, 760, 416));
+  EXPECT_EQ(g.GetControl(0)->GetTag(), -1);
+  EXPECT_TRUE(g.GetLayoutOnResize());
+  EXPECT_NE(g.GetFontFile("Arial"), nullptr);
+  EXPECT_NE(g.GetFontFile("Arial-Bold"), nullptr);
+}
+
+TEST(EditorHooks, ResizeMovesTheViewRectangleOnly) {
+  EditorHarness harness;
+  std::string error;
+  ASSERT_TRUE(harness.open(760, 416, &error)) << error;
+  iplug::igraphics::IGraphics& g = harness.editor().Graphics();
+  VarnockView* view = &harness.view();
+  harness.resize(1000, 600);
+  ASSERT_GE(g.NControls(), 1);
+  EXPECT_EQ(&harness.view(), view);
+  EXPECT_EQ(view->GetRECT(), iplug::igraphics::IRECT(0, 0, 1000, 600));
+  EXPECT_EQ(view->GetTargetRECT(), iplug::igraphics::IRECT(0, 0, 1000, 600));
+}
+
+} // namespace
+} // namespace varnock
