@@ -1,6 +1,6 @@
 #pragma once
-// Complex radix-2 FFT (iterative, decimation in time, in place) on split
-// arrays: re[0..n-1] and im[0..n-1], n a power of two from 1 to 2048.
+// Complex radix-2 FFT (iterative, decimation in time) on split arrays:
+// re[0..n-1] and im[0..n-1], n a power of two from 1 to 2048.
 // Forward: X[k] = sum x[j] e^(-2 pi i jk/n); inverse: sum X[k] e^(+2 pi i jk/n).
 // Neither direction scales.
 //

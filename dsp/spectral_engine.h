@@ -52,7 +52,8 @@ struct SpectralEngine {
   // ---- FFT work buffers and window ----
   // Each channel's spectrum in split layout: real parts in the first
   // kMaxFftSize doubles, imaginary parts in the next kMaxFftSize (see
-  // spectrumRe()/spectrumIm()). After a frame they hold the forward spectrum.
+  // spectrumRe()/spectrumIm()). After a frame they hold the forward spectrum
+  // with the frame's gains applied; the inverse runs in `synthesis`.
   double spectrumL[2 * kMaxFftSize];
   double spectrumR[2 * kMaxFftSize];
   double analysisWindow[kMaxFftSize];
@@ -139,8 +140,11 @@ void fullReset(SpectralEngine& engine, double sampleRate);
 void coefficientPass(SpectralEngine& engine);
 
 // The per-sample loop: rings, one frame per hop, dry delay, mix/delta/trim.
-// in[0], in[1], out[0], out[1] hold nFrames samples each (in and out may
-// alias). Real-time safe: no allocation, lock or system call.
+// in[0], in[1], out[0], out[1] hold nFrames samples each (out[c] may be
+// in[c]). Non-finite input samples enter as 0. Runs with flush-to-zero and
+// denormals-are-zero set, restoring the caller's floating-point mode on
+// return. Before the first full reset it writes silence. Real-time safe: no
+// allocation, lock or system call.
 void processSamples(SpectralEngine& engine, const double* const* in, double* const* out, int nFrames);
 
 } // namespace varnock
