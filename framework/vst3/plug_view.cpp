@@ -1,0 +1,268 @@
+#include "framework/vst3/plug_view.h"
+
+#include <atomic>
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include "framework/graphics/graphics.h"
+#include "framework/plugin_base.h"
+#include "framework/vst3/x11_gl_window.h"
+#include "pluginterfaces/gui/iplugview.h"
+#include "pluginterfaces/gui/iplugviewcontentscalesupport.h"
+
+namespace iplug::vst3 {
+namespace {
+
+using Steinberg::FIDString;
+using Steinberg::FUnknown;
+using Steinberg::IPlugFrame;
+using Steinberg::IPlugView;
+using Steinberg::IPlugViewContentScaleSupport;
+using Steinberg::kResultFalse;
+using Steinberg::kResultOk;
+using Steinberg::kResultTrue;
+using Steinberg::tresult;
+using Steinberg::TUID;
+using Steinberg::uint32;
+using Steinberg::ViewRect;
+namespace Linux = Steinberg::Linux;
+
+// VirtualKeyCodes::KEY_ESCAPE of the VST3 key codes.
+constexpr Steinberg::int16 kVstKeyEscape = 6;
+
+bool IidIs(const TUID iid, const TUID other) { return Steinberg::FUnknownPrivate::iidEqual(iid, other); }
+
+class PlugView;
+
+// The run loop's callbacks. Each is its own reference-counted object that
+// the host may keep a reference to; the view detaches it when it goes, so a
+// late call does nothing.
+class RunLoopHandler final : public Linux::IEventHandler, public Linux::ITimerHandler {
+public:
+  explicit RunLoopHandler(PlugView* view) : mView(view) {}
+  void Detach() { mView = nullptr; }
+
+  void PLUGIN_API onFDIsSet(Linux::FileDescriptor fd) override;
+  void PLUGIN_API onTimer() override;
+
+  tresult PLUGIN_API queryInterface(const TUID iid, void** obj) override {
+    if (IidIs(iid, Linux::IEventHandler_iid) || IidIs(iid, Steinberg::FUnknown_iid)) {
+      *obj = static_cast<Linux::IEventHandler*>(this);
+    } else if (IidIs(iid, Linux::ITimerHandler_iid)) {
+      *obj = static_cast<Linux::ITimerHandler*>(this);
+    } else {
+      *obj = nullptr;
+      return Steinberg::kNoInterface;
+    }
+    addRef();
+    return kResultOk;
+  }
+  uint32 PLUGIN_API addRef() override { return ++mRefs; }
+  uint32 PLUGIN_API release() override {
+    const uint32 left = --mRefs;
+    if (left == 0) delete this;
+    return left;
+  }
+
+private:
+  std::atomic<uint32> mRefs{1};
+  PlugView* mView;
+};
+
+class PlugView final : public IPlugView, public IPlugViewContentScaleSupport {
+public:
+  explicit PlugView(IPlugAPIBase& delegate) : mDelegate(delegate) {}
+  ~PlugView() {
+    removed();
+    SetRunLoop(nullptr);
+  }
+
+  // ---- IPlugView ----
+  tresult PLUGIN_API isPlatformTypeSupported(FIDString type) override {
+    return type && std::strcmp(type, Steinberg::kPlatformTypeX11EmbedWindowID) == 0 ? kResultTrue : kResultFalse;
+  }
+
+  tresult PLUGIN_API attached(void* parent, FIDString type) override {
+    if (!parent || isPlatformTypeSupported(type) != kResultTrue || mGraphics || !mRunLoop) return kResultFalse;
+    std::unique_ptr<igraphics::IGraphics> graphics(mDelegate.mMakeGraphicsFunc ? mDelegate.mMakeGraphicsFunc() : nullptr);
+    if (!graphics) return kResultFalse;
+    int w = mDelegate.GetEditorWidth(), h = mDelegate.GetEditorHeight();
+    if (w <= 0 || h <= 0) {
+      w = graphics->Width();
+      h = graphics->Height();
+    }
+    mDelegate.ConstrainEditorSize(w, h);
+    std::string error;
+    mWindow = X11GLWindow::Open(reinterpret_cast<unsigned long>(parent), w, h, &error);
+    if (!mWindow) return kResultFalse;
+    mGraphics = std::move(graphics);
+    mWindow->SetGraphics(mGraphics.get());
+    mWindow->SetResizeRequestHandler([this](int width, int height) { RequestResize(width, height); });
+    mGraphics->SetPlatform(mWindow.get());
+    mGraphics->SetScreenScale(mScale);
+    mGraphics->Resize(w, h);                   // before the first layout: no layout call yet
+    if (mDelegate.mLayoutFunc) mDelegate.mLayoutFunc(mGraphics.get());
+
+    mHandler = new RunLoopHandler(this);
+    mRunLoop->registerEventHandler(mHandler, mWindow->ConnectionFd());
+    const int fps = mGraphics->FPS() > 0 ? mGraphics->FPS() : 30;
+    mRunLoop->registerTimer(mHandler, static_cast<Linux::TimerInterval>(1000 / fps));
+    return kResultTrue;
+  }
+
+  tresult PLUGIN_API removed() override {
+    if (mHandler) {
+      if (mRunLoop) {
+        mRunLoop->unregisterEventHandler(mHandler);
+        mRunLoop->unregisterTimer(mHandler);
+      }
+      mHandler->Detach();
+      mHandler->release();
+      mHandler = nullptr;
+    }
+    if (mGraphics) {
+      if (mWindow) mWindow->MakeCurrent();
+      mGraphics->ReleaseGraphicsResources();
+      mGraphics.reset();
+    }
+    mWindow.reset();
+    return kResultOk;
+  }
+
+  tresult PLUGIN_API onWheel(float) override { return kResultFalse; }
+  tresult PLUGIN_API onKeyDown(Steinberg::char16 key, Steinberg::int16 keyCode, Steinberg::int16) override {
+    const bool escape = keyCode == kVstKeyEscape || key == 0x1B;
+    return escape && mGraphics && mGraphics->OnKeyDown(igraphics::kVK_ESCAPE) ? kResultTrue : kResultFalse;
+  }
+  tresult PLUGIN_API onKeyUp(Steinberg::char16, Steinberg::int16, Steinberg::int16) override { return kResultFalse; }
+
+  tresult PLUGIN_API getSize(ViewRect* size) override {
+    if (!size) return Steinberg::kInvalidArgument;
+    const int w = mGraphics ? mGraphics->Width() : mDelegate.GetEditorWidth();
+    const int h = mGraphics ? mGraphics->Height() : mDelegate.GetEditorHeight();
+    *size = ViewRect(0, 0, w, h);
+    return kResultTrue;
+  }
+
+  tresult PLUGIN_API onSize(ViewRect* newSize) override {
+    if (!newSize) return Steinberg::kInvalidArgument;
+    int w = newSize->getWidth(), h = newSize->getHeight();
+    if (!mGraphics) {
+      mDelegate.ConstrainEditorSize(w, h);
+      mDelegate.SetEditorSize(w, h);
+      return kResultTrue;
+    }
+    mGraphics->Resize(w, h);                   // constrained; the layout hook follows
+    mWindow->Resize(mGraphics->Width(), mGraphics->Height());
+    return kResultTrue;
+  }
+
+  tresult PLUGIN_API onFocus(Steinberg::TBool) override { return kResultOk; }
+
+  tresult PLUGIN_API setFrame(IPlugFrame* frame) override {
+    mFrame = frame;
+    Linux::IRunLoop* runLoop = nullptr;
+    if (frame && frame->queryInterface(Linux::IRunLoop_iid, reinterpret_cast<void**>(&runLoop)) != kResultOk)
+      runLoop = nullptr;
+    SetRunLoop(runLoop);
+    if (runLoop) runLoop->release();           // SetRunLoop holds its own reference
+    return kResultTrue;
+  }
+
+  tresult PLUGIN_API canResize() override {
+    return mDelegate.GetConfig().plugHostResize ? kResultTrue : kResultFalse;
+  }
+
+  tresult PLUGIN_API checkSizeConstraint(ViewRect* rect) override {
+    if (!rect) return Steinberg::kInvalidArgument;
+    int w = rect->getWidth(), h = rect->getHeight();
+    mDelegate.ConstrainEditorSize(w, h);
+    rect->right = rect->left + w;
+    rect->bottom = rect->top + h;
+    return kResultTrue;
+  }
+
+  // ---- IPlugViewContentScaleSupport ----
+  tresult PLUGIN_API setContentScaleFactor(ScaleFactor factor) override {
+    if (!(factor > 0.f)) return kResultFalse;
+    mScale = factor;
+    if (mGraphics) mGraphics->SetScreenScale(factor);
+    return kResultTrue;
+  }
+
+  // ---- FUnknown ----
+  tresult PLUGIN_API queryInterface(const TUID iid, void** obj) override {
+    if (IidIs(iid, Steinberg::IPlugView_iid) || IidIs(iid, Steinberg::FUnknown_iid)) {
+      *obj = static_cast<IPlugView*>(this);
+    } else if (IidIs(iid, Steinberg::IPlugViewContentScaleSupport_iid)) {
+      *obj = static_cast<IPlugViewContentScaleSupport*>(this);
+    } else {
+      *obj = nullptr;
+      return Steinberg::kNoInterface;
+    }
+    addRef();
+    return kResultOk;
+  }
+  uint32 PLUGIN_API addRef() override { return ++mRefs; }
+  uint32 PLUGIN_API release() override {
+    const uint32 left = --mRefs;
+    if (left == 0) delete this;
+    return left;
+  }
+
+  // ---- Run loop callbacks ----
+  void OnConnectionReadable() {
+    if (mWindow) mWindow->ProcessEvents();
+  }
+  void OnFrameTimer() {
+    if (mWindow) mWindow->OnFrameTimer();
+  }
+
+private:
+  void SetRunLoop(Linux::IRunLoop* runLoop) {
+    if (runLoop) runLoop->addRef();
+    if (mRunLoop) mRunLoop->release();
+    mRunLoop = runLoop;
+  }
+
+  // The corner handle resized the graphics: the host resizes its window and
+  // calls onSize(). A host that refuses gets the graphics back at the
+  // window's size; without a frame the window follows directly.
+  void RequestResize(int width, int height) {
+    if (!mWindow) return;
+    if (!mFrame) {
+      mWindow->Resize(width, height);
+      return;
+    }
+    ViewRect rect(0, 0, width, height);
+    if (mFrame->resizeView(this, &rect) != kResultTrue && mGraphics)
+      mGraphics->Resize(mWindow->Width(), mWindow->Height());
+  }
+
+  std::atomic<uint32> mRefs{1};
+  IPlugAPIBase& mDelegate;
+  IPlugFrame* mFrame = nullptr;                // the host's; not reference counted (VST3 convention)
+  Linux::IRunLoop* mRunLoop = nullptr;         // referenced while the frame is set
+  RunLoopHandler* mHandler = nullptr;          // registered while attached
+  std::unique_ptr<igraphics::IGraphics> mGraphics;
+  std::unique_ptr<X11GLWindow> mWindow;        // the graphics' platform; removed() destroys the graphics first
+  float mScale = 1.f;
+};
+
+void PLUGIN_API RunLoopHandler::onFDIsSet(Linux::FileDescriptor) {
+  if (mView) mView->OnConnectionReadable();
+}
+
+void PLUGIN_API RunLoopHandler::onTimer() {
+  if (mView) mView->OnFrameTimer();
+}
+
+} // namespace
+
+Steinberg::IPlugView* MakePlugView(IPlugAPIBase& delegate) {
+  if (!delegate.mMakeGraphicsFunc) return nullptr;
+  return new PlugView(delegate);
+}
+
+} // namespace iplug::vst3
