@@ -70,14 +70,15 @@ TEST(Coefficients, TrimMixDeltaSmoothAndMode) {
   EXPECT_EQ(tame->gainSign, -1.0);
 }
 
-// At 48 kHz / 1024 bin 20 lies at 937.5 Hz; placing Freq Low half an octave,
-// a quarter octave and zero octaves above it gives weights 0, 0.5 and 1.
+// Freq Low 1000 Hz; the sample rate is chosen so that bin 16 of 1024 lies
+// exactly at 707.1 Hz (half an octave below), 840.9 Hz (a quarter octave
+// below) or 1000 Hz.
 TEST(RangeWeight, FallsLinearlyToZeroHalfAnOctaveBelowFreqLow) {
-  const double binHz = 20 * 48000.0 / 1024;
-  EXPECT_NEAR(makeEngine(Params().set(kFreqLow, binHz * std::sqrt(2.0)))->rangeWeight[20], 0.0, 1e-12);
-  EXPECT_NEAR(makeEngine(Params().set(kFreqLow, binHz * std::pow(2.0, 0.25)))->rangeWeight[20], 0.5, 1e-12);
-  EXPECT_NEAR(makeEngine(Params().set(kFreqLow, binHz))->rangeWeight[20], 1.0, 1e-12);
-  EXPECT_EQ(makeEngine(Params().set(kFreqLow, binHz * 2))->rangeWeight[20], 0.0);
+  auto rateForBin16 = [](double hz) { return hz * 1024 / 16; };
+  EXPECT_NEAR(makeEngine(Params(), rateForBin16(1000 / std::sqrt(2.0)))->rangeWeight[16], 0.0, 1e-12);
+  EXPECT_NEAR(makeEngine(Params(), rateForBin16(1000 / std::pow(2.0, 0.25)))->rangeWeight[16], 0.5, 1e-12);
+  EXPECT_EQ(makeEngine(Params(), rateForBin16(1000))->rangeWeight[16], 1.0);
+  EXPECT_EQ(makeEngine(Params(), rateForBin16(500))->rangeWeight[16], 0.0);
 }
 
 TEST(RangeWeight, OneInsideAndZeroFarAbove) {

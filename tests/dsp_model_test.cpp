@@ -65,6 +65,16 @@ INSTANTIATE_TEST_SUITE_P(ModesAndSizes, ModelComparison,
                          ::testing::Values(Case{0, 0}, Case{0, 1}, Case{0, 2}, Case{1, 0}, Case{1, 1}, Case{1, 2},
                                            Case{2, 0}, Case{2, 1}, Case{2, 2}));
 
+TEST(ModelComparison, OtherSampleRatesMatchModel) {
+  for (const double rate : {44100.0, 96000.0}) {
+    Params params;
+    params.set(kMode, rate > 50000 ? 2.0 : 0.0).set(kSmooth, 0).set(kTilt, -2.0).set(kFreqLow, 60.0);
+    auto engine = testing::makeEngine(params, rate);
+    EngineModel model(params.values, rate);
+    EXPECT_LT(largestDifference(*engine, model, programme(30000), 500), 1e-12) << rate;
+  }
+}
+
 TEST(ModelComparison, ParameterChangesBetweenBlocksMatchModel) {
   Params params;
   auto engine = testing::makeEngine(params);
