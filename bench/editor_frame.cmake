@@ -1,0 +1,9 @@
+# editor_frame_bench: whole editor frames built offscreen with a busy analysis
+# feed, against an empty-control frame of the same size.
+find_package(OpenGL REQUIRED COMPONENTS OpenGL)
+add_executable(editor_frame_bench
+  ${CMAKE_CURRENT_LIST_DIR}/editor_frame_bench.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/editor_frame_feed.cpp
+  ${PROJECT_SOURCE_DIR}/tests/support/editor_harness.cpp)
+target_include_directories(editor_frame_bench PRIVATE ${PROJECT_SOURCE_DIR})
+target_link_libraries(editor_frame_bench PRIVATE varnock vst3host benchmark::benchmark OpenGL::OpenGL)
