@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "editor/editor_hooks.h"
 #include "editor/varnock_view.h"
 #include "plugin/varnock.h"
 #include "pluginterfaces/vst/ivstaudioprocessor.h"
@@ -36,7 +35,6 @@ EditorHarness::EditorHarness()
       mHandler(new vst3host::RecordingComponentHandler()) {
   mPlugin->initialize(mContext);
   mPlugin->setComponentHandler(mHandler);
-  installEditorHooks(*mPlugin, mPlugin->engine());
 }
 
 EditorHarness::~EditorHarness() {

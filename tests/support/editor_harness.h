@@ -23,7 +23,7 @@ struct SpectralEngine;
 
 class EditorHarness {
 public:
-  EditorHarness();                             // constructs and initialises the plug-in, installs the editor hooks
+  EditorHarness();                             // constructs and initialises the plug-in
   ~EditorHarness();                            // closes the editor, stops processing, releases the plug-in
   EditorHarness(const EditorHarness&) = delete;
   EditorHarness& operator=(const EditorHarness&) = delete;
