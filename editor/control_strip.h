@@ -10,7 +10,7 @@ class VarnockView;
 
 constexpr int kKnobCount = 10;
 
-// The knob row of this frame: spec i has id i + 1; `tame` selects Width for
+// The knob row of this frame: knob i has id i + 1; `tame` selects Width for
 // the third knob; liveAmount of Depth is peakGainDb / max(0.1, depthDb).
 void knobRow(bool tame, double peakGainDb, double depthDb, KnobSpec out[kKnobCount]);
 
