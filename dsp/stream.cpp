@@ -29,9 +29,18 @@ private:
 #endif
 };
 
-// Non-finite samples enter the engine as silence, so one bad sample cannot
-// poison the rings and per-bin states.
-inline double finiteOrZero(double x) { return std::isfinite(x) ? x : 0.0; }
+// Largest input magnitude the engine takes (600 dB above full scale). Beyond
+// it the per-bin powers (squared sums of up to 2048 samples) would overflow
+// to infinity and poison the per-bin states, and the output after 48 dB of
+// gain would not fit a 32-bit float.
+constexpr double kInputLimit = 1e30;
+
+// Non-finite samples enter the engine as silence and larger ones as the
+// limit, so one bad sample cannot poison the rings and per-bin states.
+inline double saneSample(double x) {
+  if (!std::isfinite(x)) return 0.0;
+  return std::clamp(x, -kInputLimit, kInputLimit);
+}
 
 // Runs `count` samples that stay inside the ring and before the next hop.
 void runSegment(SpectralEngine& e, const double* const* in, double* const* out, int start, int count) {
@@ -48,8 +57,8 @@ void runSegment(SpectralEngine& e, const double* const* in, double* const* out, 
   const double trim = e.trimGain;
   const bool delta = e.deltaOn;
   for (int i = 0; i < count; ++i) {
-    const double xL = finiteOrZero(inL[i]);
-    const double xR = finiteOrZero(inR[i]);
+    const double xL = saneSample(inL[i]);
+    const double xR = saneSample(inR[i]);
     const double dL = ringL[i];
     const double dR = ringR[i];
     const double wL = accumL[i];

@@ -67,6 +67,8 @@ std::vector<Signal> hostileSignals() {
       {"square", square(1.0, 100), square(1.0, 37)},
       {"1e30 noise", scaled(testsignals::whiteNoise(kFrames, 3, 1.0), 1e30), constant(1e30)},
       {"largest doubles", scaled(testsignals::whiteNoise(kFrames, 4, 1.0), big), square(big, 64)},
+      {"largest floats", scaled(testsignals::whiteNoise(kFrames, 12, 1.0), std::numeric_limits<float>::max()),
+       square(std::numeric_limits<float>::max(), 64)},
       {"1e300 then quiet", [] {
          std::vector<double> s = testsignals::whiteNoise(kFrames, 5, 0.1);
          for (int i = 0; i < 2000; ++i) s[static_cast<size_t>(i)] *= 1e301;
@@ -143,7 +145,7 @@ TEST(HostileAudio, OutputIsFiniteForEverySignalModeAndResolution) {
           ++cases;
         }
       }
-  EXPECT_EQ(cases, 18 * 12);
+  EXPECT_EQ(cases, 18 * 13);
 }
 
 TEST(HostileAudio, SilenceInGivesSilenceOut) {
@@ -185,12 +187,13 @@ TEST(HostileAudio, RecoversWithinOneFftSizeAfterNonFiniteSamples) {
       }
 }
 
-// A burst far louder than any real signal leaves no residue: once it has
-// left the analysis (one FFT size plus the output delay), the output is on
-// the scale of the input again.
-TEST(HostileAudio, LoudBurstLeavesNoResidue) {
+// A burst far louder than any real signal (up to the largest doubles, whose
+// squares overflow) neither overflows the per-bin states nor leaves a
+// residue: once it has left the analysis (one FFT size plus the output
+// delay), the output is on the scale of the input again.
+TEST(HostileAudio, HugeFiniteSamplesNeitherOverflowNorLeaveResidue) {
   for (int mode = 0; mode < 3; ++mode)
-    for (double loudness : {1e30, 1e300, std::numeric_limits<double>::max()}) {
+    for (double loudness : {1e30, 3e38, 1e160, 1e300, std::numeric_limits<double>::max()}) {
       std::vector<double> signal = testsignals::whiteNoise(kFrames, 31, 0.5);
       for (int i = 1000; i < 1500; ++i) signal[static_cast<size_t>(i)] = (i % 2 ? 1.0 : -1.0) * loudness;
       auto plugin = bundletest::makePlugin();
