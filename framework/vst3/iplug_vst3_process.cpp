@@ -96,9 +96,9 @@ void IPlugVST3::processPiece(Vst::ProcessData& data, int offset, int nFrames) {
   const bool wide = data.symbolicSampleSize == Vst::kSample64;
   const Vst::AudioBusBuffers* in = data.numInputs > 0 ? data.inputs : nullptr;
   Vst::AudioBusBuffers& out = data.outputs[0];
+  const int nIn = in ? std::min(in->numChannels, NInChannels()) : 0;
   for (int c = 0; c < mNChannels; ++c) {
     double* dest = mScratchIn[static_cast<size_t>(c)];
-    const int nIn = in ? std::min(in->numChannels, NInChannels()) : 0;
     if (wide)
       gatherChannel(in ? in->channelBuffers64 : nullptr, nIn, c, offset, nFrames, dest);
     else
