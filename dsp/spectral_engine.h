@@ -143,8 +143,8 @@ void coefficientPass(SpectralEngine& engine);
 // in[0], in[1], out[0], out[1] hold nFrames samples each (out[c] may be
 // in[c]). Non-finite input samples enter as 0, samples beyond +/-1e30 as
 // +/-1e30. Runs with flush-to-zero and denormals-are-zero set, restoring the
-// caller's floating-point mode on return. Before the first full reset it writes silence. Real-time safe: no
-// allocation, lock or system call.
+// caller's floating-point mode on return. Before the first full reset it
+// writes silence. Real-time safe: no allocation, lock or system call.
 void processSamples(SpectralEngine& engine, const double* const* in, double* const* out, int nFrames);
 
 } // namespace varnock

@@ -176,6 +176,19 @@ TEST(Stream, OutputRecoversOneFftSizeAfterNanBurst) {
   for (int t = 1100 + 1024; t < in.frames(); ++t) ASSERT_NEAR(out.left[t], in.left[t - 1024], 1e-12) << t;
 }
 
+TEST(Stream, HugeFiniteInputIsLimitedAndKeepsStatesFinite) {
+  // 1e200 squared overflows; the input limit of 1e30 keeps every power finite.
+  auto e = makeEngine(Params().set(kMix, 0));
+  Stereo in = testing::noise(6000, 0.5, 20);
+  in.left[1500] = 1e200;
+  in.right[1500] = -1e200;
+  const Stereo out = testing::run(*e, in);
+  EXPECT_EQ(out.left[1500 + 1024], 1e30);
+  EXPECT_EQ(out.right[1500 + 1024], -1e30);
+  for (int k = 0; k <= e->lastBin; ++k) ASSERT_TRUE(std::isfinite(e->reference[k]) && std::isfinite(e->gainDb[k]));
+  for (int t = 4000; t < 6000; ++t) ASSERT_EQ(out.left[t], in.left[t - 1024]) << t;
+}
+
 TEST(Stream, FlushesDenormalsInsideAndRestoresCallerMode) {
   auto e = makeEngine(Params().set(kMix, 0));
   const unsigned before = _mm_getcsr() & ~0x8040u;   // caller: no FTZ, no DAZ
