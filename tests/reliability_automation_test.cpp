@@ -172,21 +172,36 @@ TEST(Automation, ControllerSideSetsWithHostileValuesStayInRange) {
   EXPECT_TRUE(reliability::stateWithinRanges(reliability::savedState(*plugin)));
 }
 
-TEST(Automation, TextsOfHostileNormalisedValuesAreFiniteNumbers) {
+// Texts for normalised values outside 0 .. 1 are those of the nearest end;
+// a NaN gets either no text or a real one, never "nan" and never an
+// exception thrown into the host (the Bypass list included).
+TEST(Automation, TextsOfHostileNormalisedValuesAreThoseOfTheRange) {
   auto plugin = bundletest::makePlugin();
   const double inf = std::numeric_limits<double>::infinity();
-  for (int id = 0; id < kParams; ++id) {
+  for (int pick = 0; pick <= kParams; ++pick) {
+    const Vst::ParamID id = pick < kParams ? static_cast<Vst::ParamID>(pick) : reliability::kBypassId;
+    std::string low, high;
+    ASSERT_TRUE(plugin->valueToText(id, 0.0, &low));
+    ASSERT_TRUE(plugin->valueToText(id, 1.0, &high));
     for (double value : {-inf, -1.0, -0.0, 0.5, 2.0, 1e308, inf, std::numeric_limits<double>::quiet_NaN()}) {
       std::string text;
-      ASSERT_TRUE(plugin->valueToText(static_cast<Vst::ParamID>(id), value, &text));
-      EXPECT_FALSE(text.empty()) << "parameter " << id << " at " << value;
-      EXPECT_EQ(text.find("nan"), std::string::npos) << text;
-      EXPECT_EQ(text.find("inf"), std::string::npos) << text;
-      const double plain = plugin->normalizedToPlain(static_cast<Vst::ParamID>(id), value);
-      if (!std::isnan(value)) {
-        EXPECT_GE(plain, kParamRanges[id].min);
-        EXPECT_LE(plain, kParamRanges[id].max);
+      const bool shown = plugin->valueToText(id, value, &text);
+      if (std::isnan(value)) {
+        if (shown) {
+          EXPECT_EQ(text.find("nan"), std::string::npos) << text;
+        }
+        continue;
       }
+      ASSERT_TRUE(shown) << "parameter " << id << " at " << value;
+      if (value < 0.0) {
+        EXPECT_EQ(text, low) << "parameter " << id << " at " << value;
+      } else if (value > 1.0) {
+        EXPECT_EQ(text, high) << "parameter " << id << " at " << value;
+      }
+      if (pick == kParams) continue;
+      const double plain = plugin->normalizedToPlain(id, value);
+      EXPECT_GE(plain, kParamRanges[pick].min);
+      EXPECT_LE(plain, kParamRanges[pick].max);
     }
   }
 }

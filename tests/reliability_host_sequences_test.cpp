@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "host/parameter_changes.h"
+#include "pluginterfaces/vst/ivstunits.h"
 #include "tests/support/bundle_plugin.h"
 #include "tests/support/reliability_rig.h"
 #include "tests/support/test_signals.h"
@@ -102,13 +103,14 @@ TEST(HostSequences, InitializeTerminateRepeatedRepublishesEverything) {
 
 TEST(HostSequences, ActivationAndProcessingTogglesInAnyOrder) {
   reliability::reseed(101);
+  vst3host::HostContext context;   // outlives the plug-in, which may hold it
   auto plugin = bundletest::makePlugin();
   RawAudio audio(kMaxFrames);
   Vst::IComponent* component = plugin->component();
   Vst::IAudioProcessor* processor = plugin->processor();
   int operations = 0, processCalls = 0;
-  for (; operations < 3000; ++operations) {
-    switch (reliability::randomInt(0, 5)) {
+  for (; operations < 4000; ++operations) {
+    switch (reliability::randomInt(0, 8)) {
       case 0: {
         const double rate = kSampleRates[reliability::randomInt(0, static_cast<int>(std::size(kSampleRates)) - 1)];
         ASSERT_TRUE(setup(*plugin, rate, reliability::randomInt(1, kMaxFrames), reliability::randomInt(0, 1) == 1));
@@ -116,6 +118,13 @@ TEST(HostSequences, ActivationAndProcessingTogglesInAnyOrder) {
       }
       case 1: component->setActive(reliability::randomInt(0, 1)); break;
       case 2: processor->setProcessing(reliability::randomInt(0, 1)); break;
+      // Rarely, a host tears the component down (or brings it back) in the middle of it all.
+      case 3:
+        if (reliability::randomInt(0, 9) == 0) component->terminate();
+        break;
+      case 4:
+        if (reliability::randomInt(0, 4) == 0) component->initialize(&context);
+        break;
       default: {
         const int frames = reliability::randomInt(0, 2048);
         fillNoise(audio, frames, static_cast<uint32_t>(operations + 1));
@@ -128,7 +137,59 @@ TEST(HostSequences, ActivationAndProcessingTogglesInAnyOrder) {
     const uint32 latency = processor->getLatencySamples();
     ASSERT_TRUE(latency == 512 || latency == 1024 || latency == 2048) << latency;
   }
-  EXPECT_GT(processCalls, 1200);   // about half of the operations
+  EXPECT_GT(processCalls, 1500);   // about four in nine operations
+}
+
+TEST(HostSequences, QueriesWithBadIndicesAndIdsAreRefused) {
+  auto plugin = bundletest::makePlugin();
+  Vst::IComponent* component = plugin->component();
+  Vst::IEditController* controller = plugin->controller();
+  Vst::IAudioProcessor* processor = plugin->processor();
+  Vst::BusInfo bus{};
+  for (int32 index : {-1, 1, 1000}) {
+    EXPECT_NE(component->getBusInfo(Vst::kAudio, Vst::kInput, index, bus), kResultOk) << index;
+    EXPECT_NE(component->activateBus(Vst::kAudio, Vst::kOutput, index, true), kResultOk) << index;
+    Vst::SpeakerArrangement arrangement = 0;
+    EXPECT_NE(processor->getBusArrangement(Vst::kOutput, index, arrangement), kResultOk) << index;
+  }
+  EXPECT_NE(component->getBusInfo(Vst::kEvent, Vst::kInput, 0, bus), kResultOk);
+  EXPECT_EQ(component->getBusCount(Vst::kEvent, Vst::kInput), 0);
+  // Indices past either end are answered with a refusal, not an exception
+  // thrown into the host.
+  Vst::ParameterInfo info{};
+  for (int32 index : {-1, 19, 65536}) EXPECT_NE(controller->getParameterInfo(index, info), kResultOk) << index;
+  FUnknownPtr<Vst::IUnitInfo> units(controller);
+  ASSERT_TRUE(units);
+  Vst::UnitInfo unit{};
+  for (int32 index : {-1, 1, 1000}) EXPECT_NE(units->getUnitInfo(index, unit), kResultOk) << index;
+  EXPECT_EQ(units->getUnitInfo(0, unit), kResultOk);
+  Vst::ProgramListInfo list{};
+  EXPECT_NE(units->getProgramListInfo(-1, list), kResultOk);
+  Vst::String128 text{};
+  Vst::ParamValue value = 0;
+  for (Vst::ParamID id : {18u, 0x10001u, 0xFFFFFFFFu}) {
+    EXPECT_NE(controller->getParamStringByValue(id, 0.5, text), kResultOk) << id;
+    EXPECT_NE(controller->getParamValueByString(id, text, value), kResultOk) << id;
+    EXPECT_NE(controller->setParamNormalized(id, 0.5), kResultOk) << id;
+    EXPECT_EQ(controller->getParamNormalized(id), 0.0) << id;
+  }
+  EXPECT_NE(controller->getParamValueByString(1, nullptr, value), kResultOk);
+  // Layouts other than stereo in and out are refused; the stereo buses stay.
+  Vst::SpeakerArrangement mono = Vst::SpeakerArr::kMono, surround = Vst::SpeakerArr::k51;
+  Vst::SpeakerArrangement stereo = Vst::SpeakerArr::kStereo;
+  EXPECT_NE(processor->setBusArrangements(&mono, 1, &mono, 1), kResultOk);
+  EXPECT_NE(processor->setBusArrangements(&stereo, 1, &surround, 1), kResultOk);
+  EXPECT_NE(processor->setBusArrangements(nullptr, 1, nullptr, 1), kResultOk);
+  EXPECT_NE(processor->setBusArrangements(&stereo, 0, &stereo, 0), kResultOk);
+  EXPECT_EQ(processor->setBusArrangements(&stereo, 1, &stereo, 1), kResultOk);
+  // Views of types other than "editor", or of no type, are not offered.
+  EXPECT_EQ(controller->createView(nullptr), nullptr);
+  EXPECT_EQ(controller->createView("no such view"), nullptr);
+  // A process call with an unknown sample size is refused.
+  Vst::ProcessData data;
+  data.symbolicSampleSize = 7;
+  data.numSamples = 64;
+  EXPECT_NE(processor->process(data), kResultOk);
 }
 
 TEST(HostSequences, ProcessingBeforeAnySetupIsSafe) {

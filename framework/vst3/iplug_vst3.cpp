@@ -91,6 +91,22 @@ tresult PLUGIN_API IPlugVST3::setParamNormalized(Vst::ParamID tag, Vst::ParamVal
   return kResultTrue;
 }
 
+tresult PLUGIN_API IPlugVST3::getParameterInfo(int32 paramIndex, Vst::ParameterInfo& info) {
+  if (paramIndex < 0 || paramIndex >= parameters.getParameterCount()) return kResultFalse;
+  return SingleComponentEffect::getParameterInfo(paramIndex, info);
+}
+
+tresult PLUGIN_API IPlugVST3::getUnitInfo(int32 unitIndex, Vst::UnitInfo& info) {
+  if (unitIndex < 0 || unitIndex >= getUnitCount()) return kResultFalse;
+  return SingleComponentEffect::getUnitInfo(unitIndex, info);
+}
+
+tresult PLUGIN_API IPlugVST3::getParamStringByValue(Vst::ParamID tag, Vst::ParamValue valueNormalized,
+                                                    Vst::String128 string) {
+  if (std::isnan(valueNormalized)) return kResultFalse;
+  return SingleComponentEffect::getParamStringByValue(tag, std::clamp(valueNormalized, 0.0, 1.0), string);
+}
+
 IPlugView* PLUGIN_API IPlugVST3::createView(FIDString name) {
   if (!name || std::strcmp(name, Vst::ViewType::kEditor) != 0) return nullptr;
   return vst3::MakePlugView(*this);

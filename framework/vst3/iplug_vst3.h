@@ -72,6 +72,18 @@ public:
   // calling OnParamChange(); a NaN changes nothing.
   Steinberg::tresult PLUGIN_API setParamNormalized(Steinberg::Vst::ParamID tag,
                                                    Steinberg::Vst::ParamValue value) SMTG_OVERRIDE;
+  // An index outside the parameters (or units) is refused with kResultFalse;
+  // the SDK's containers would throw an exception into the host.
+  Steinberg::tresult PLUGIN_API getParameterInfo(Steinberg::int32 paramIndex,
+                                                 Steinberg::Vst::ParameterInfo& info /*out*/) SMTG_OVERRIDE;
+  Steinberg::tresult PLUGIN_API getUnitInfo(Steinberg::int32 unitIndex,
+                                            Steinberg::Vst::UnitInfo& info /*out*/) SMTG_OVERRIDE;
+  // The text of a normalised value clamped to 0..1; a NaN has no text
+  // (kResultFalse). Unclamped, the SDK's list parameters (Bypass) would
+  // index past their texts.
+  Steinberg::tresult PLUGIN_API getParamStringByValue(Steinberg::Vst::ParamID tag,
+                                                      Steinberg::Vst::ParamValue valueNormalized,
+                                                      Steinberg::Vst::String128 string /*out*/) SMTG_OVERRIDE;
   // The editor view for the view type "editor" (nullptr for any other, or
   // when the plug-in installed no graphics hook); the host owns it.
   Steinberg::IPlugView* PLUGIN_API createView(Steinberg::FIDString name) SMTG_OVERRIDE;
