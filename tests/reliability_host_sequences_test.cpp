@@ -10,7 +10,10 @@
 
 #include <gtest/gtest.h>
 
+#include "host/host_message.h"
+#include "host/memory_stream.h"
 #include "host/parameter_changes.h"
+#include "pluginterfaces/vst/ivstchannelcontextinfo.h"
 #include "pluginterfaces/vst/ivstunits.h"
 #include "tests/support/bundle_plugin.h"
 #include "tests/support/reliability_rig.h"
@@ -99,6 +102,48 @@ TEST(HostSequences, InitializeTerminateRepeatedRepublishesEverything) {
   processor = nullptr;
   component->release();
   context->release();
+}
+
+TEST(HostSequences, NullContextsHandlersAndMessagesAreSurvived) {
+  vst3host::Factory& factory = bundletest::bundle().factory();
+  std::string error;
+  FUnknown* made = factory.createInstance(factory.classes().at(0).id, Vst::IComponent::iid, &error);
+  ASSERT_NE(made, nullptr) << error;
+  auto* component = static_cast<Vst::IComponent*>(made);
+  EXPECT_EQ(component->initialize(nullptr), kResultOk);   // a host without an application interface
+  FUnknownPtr<Vst::IEditController> controller(component);
+  FUnknownPtr<Vst::IConnectionPoint> connection(component);
+  FUnknownPtr<Vst::ChannelContext::IInfoListener> channel(component);
+  ASSERT_TRUE(controller && connection && channel);
+  EXPECT_EQ(controller->getParameterCount(), 19);
+  EXPECT_NE(connection->connect(nullptr), kResultOk);
+  EXPECT_NE(connection->disconnect(nullptr), kResultOk);
+  EXPECT_NE(connection->notify(nullptr), kResultOk);
+  auto* message = new vst3host::HostMessage;   // no ID set
+  connection->notify(message);
+  message->setMessageID("no such message");
+  connection->notify(message);
+  message->release();
+  channel->setChannelContextInfos(nullptr);
+  EXPECT_EQ(controller->setComponentHandler(nullptr), kResultOk);
+  EXPECT_NE(controller->setComponentState(nullptr), kInternalError);
+  vst3host::MemoryStream state;
+  EXPECT_EQ(component->getState(&state), kResultOk);
+  EXPECT_EQ(state.bytes().size(), 148u);
+  // Latency reports without a handler still update the latency.
+  FUnknownPtr<Vst::IAudioProcessor> processor(component);
+  Vst::ProcessSetup setup{Vst::kRealtime, Vst::kSample32, 256, 48000.0};
+  ASSERT_EQ(processor->setupProcessing(setup), kResultOk);
+  vst3host::ParameterChanges changes;
+  changes.add(13, 0, 1.0);
+  EXPECT_EQ(RawAudio::flush(processor, &changes), kResultOk);
+  EXPECT_EQ(processor->getLatencySamples(), 2048u);
+  component->terminate();
+  controller = nullptr;
+  connection = nullptr;
+  channel = nullptr;
+  processor = nullptr;
+  component->release();
 }
 
 TEST(HostSequences, ActivationAndProcessingTogglesInAnyOrder) {
