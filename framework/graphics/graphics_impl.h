@@ -13,9 +13,8 @@
 
 namespace iplug::igraphics {
 
-// A font loaded under an id: its bytes (kept alive for NanoVG), the scale
-// from an em size to NanoVG's font size, and its NanoVG handle while a
-// context exists.
+// A font loaded under an id: its bytes and metrics (kept alive for NanoVG,
+// which reads the bytes in place) and its NanoVG handle while a context exists.
 struct LoadedFont {
   std::string id;
   FontData data;

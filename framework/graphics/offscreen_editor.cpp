@@ -18,18 +18,15 @@
 namespace iplug::igraphics {
 namespace {
 
-// The surfaceless display is one per process; every open editor holds a
-// reference and the last one terminates it.
+// The surfaceless display is one per process and stays initialised until the
+// process ends: terminating it unloads Mesa's driver, and loading it again
+// costs about 0.1 s for every editor a test or tool opens.
 std::mutex gDisplayMutex;
 EGLDisplay gDisplay = EGL_NO_DISPLAY;
-int gDisplayUsers = 0;
 
 EGLDisplay AcquireDisplay(std::string* error) {
   std::lock_guard<std::mutex> lock(gDisplayMutex);
-  if (gDisplayUsers > 0) {
-    ++gDisplayUsers;
-    return gDisplay;
-  }
+  if (gDisplay != EGL_NO_DISPLAY) return gDisplay;
   // Pixels must not depend on the machine's GPU: Mesa's software rasteriser
   // (llvmpipe) is forced unless the environment already says otherwise.
   setenv("LIBGL_ALWAYS_SOFTWARE", "1", 0);
@@ -44,16 +41,7 @@ EGLDisplay AcquireDisplay(std::string* error) {
     return EGL_NO_DISPLAY;
   }
   gDisplay = display;
-  gDisplayUsers = 1;
   return display;
-}
-
-void ReleaseDisplay() {
-  std::lock_guard<std::mutex> lock(gDisplayMutex);
-  if (gDisplayUsers > 0 && --gDisplayUsers == 0) {
-    eglTerminate(gDisplay);
-    gDisplay = EGL_NO_DISPLAY;
-  }
 }
 
 // Framebuffer-object entry points (GL 3.0 / ARB_framebuffer_object).
@@ -101,7 +89,6 @@ struct OffscreenEditor::Context : IGraphicsPlatform {
       eglMakeCurrent(display, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
       eglDestroyContext(display, context);
     }
-    if (display != EGL_NO_DISPLAY) ReleaseDisplay();
   }
 
   bool Open(std::string* error) {
