@@ -239,6 +239,45 @@ TEST(PluginStateRestore, WavelabHostKeepsReadingThroughErrors) {
   EXPECT_EQ(plugin->normalizedValue(65536), 1.0);
 }
 
+// A broken host stream that never runs dry: every read delivers the state again.
+class EndlessStream final : public IBStream {
+public:
+  explicit EndlessStream(std::vector<uint8_t> bytes) : mBytes(std::move(bytes)) {}
+  tresult PLUGIN_API read(void* buffer, int32 numBytes, int32* numBytesRead) override {
+    auto* out = static_cast<uint8_t*>(buffer);
+    for (int32 i = 0; i < numBytes; ++i) out[i] = mBytes[static_cast<size_t>(mPos++ % 148)];
+    if (numBytesRead) *numBytesRead = numBytes;
+    return kResultOk;
+  }
+  tresult PLUGIN_API write(void*, int32, int32*) override { return kResultFalse; }
+  tresult PLUGIN_API seek(int64 pos, int32, int64*) override {
+    mPos = pos < 0 ? 0 : pos;
+    return kResultOk;
+  }
+  tresult PLUGIN_API tell(int64* pos) override {
+    if (pos) *pos = mPos;
+    return kResultOk;
+  }
+  tresult PLUGIN_API queryInterface(const TUID, void** obj) override {
+    *obj = nullptr;
+    return kNoInterface;
+  }
+  uint32 PLUGIN_API addRef() override { return 1; }
+  uint32 PLUGIN_API release() override { return 1; }
+
+private:
+  std::vector<uint8_t> mBytes;
+  int64 mPos = 0;
+};
+
+TEST(PluginStateRestore, StreamThatNeverEndsStillRestores) {
+  auto plugin = makePlugin();
+  EndlessStream stream(stateBytes(kChanged, 1));
+  EXPECT_EQ(plugin->component()->setState(&stream), kResultOk);
+  expectPlainValues(*plugin, kChanged);
+  EXPECT_EQ(plugin->normalizedValue(65536), 1.0);
+}
+
 TEST(PluginStateRestore, StoredNaNKeepsValueAndInfinitiesClamp) {
   auto plugin = makePlugin();
   double values[18];

@@ -18,6 +18,9 @@ using namespace Steinberg;
 namespace {
 
 constexpr int32 kReadPieceBytes = 128;
+// Reading stops here even if the host's stream keeps delivering: only the
+// first bytes carry the state, and a broken stream must not hang the restore.
+constexpr size_t kMaxStateBytes = 1 << 16;
 
 void putLE64(uint64_t v, unsigned char* p) {
   for (int i = 0; i < 8; ++i) p[i] = static_cast<unsigned char>(v >> (8 * i));
@@ -29,13 +32,14 @@ uint64_t getLE64(const unsigned char* p) {
   return v;
 }
 
-// Appends pieces of the stream until a read delivers nothing. A read that
-// delivers bytes with an error status ends the reading too, unless the host
-// keeps returning errors with good data (`tolerateErrors`).
+// Appends pieces of the stream until a read delivers nothing (or
+// kMaxStateBytes have arrived). A read that delivers bytes with an error
+// status ends the reading too, unless the host keeps returning errors with
+// good data (`tolerateErrors`).
 std::vector<unsigned char> readWholeStream(IBStream& stream, bool tolerateErrors) {
   std::vector<unsigned char> data;
   unsigned char piece[kReadPieceBytes];
-  for (;;) {
+  while (data.size() < kMaxStateBytes) {
     int32 numRead = 0;
     const tresult result = stream.read(piece, kReadPieceBytes, &numRead);
     if (numRead <= 0) break;
