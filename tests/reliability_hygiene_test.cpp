@@ -108,8 +108,12 @@ TEST(Hygiene, ModuleUnloadsCompletelyEveryTime) {
     }
     ASSERT_FALSE(libraryIsLoaded()) << "the module stayed in the process after cycle " << cycle;
   }
+  // The C library's loader keeps on the order of 100 bytes of bookkeeping
+  // per dlopen until exit (valgrind finds every block freed at exit); a lost
+  // instance would be hundreds of kilobytes. Smaller losses are what
+  // LeakSanitizer reports in the sanitized build.
   if (kPlainHeap) {
-    EXPECT_LT(heapBytesInUse() - heapBefore, 64 * 90);
+    EXPECT_LT(heapBytesInUse() - heapBefore, 512 * 90);
   }
 }
 
