@@ -7,6 +7,7 @@
 #include "editor/varnock_view.h"
 #include "editor/vst_logo.h"
 #include "editor/widgets.h"
+#include "plugin/identity.h"
 
 namespace varnock {
 
@@ -44,18 +45,18 @@ void drawWebLink(VarnockView& view) {
   const double s = view.uiScale;
   view.setFontSlot(3);
   view.setColour(kDimText);
-  const int w = view.measureText(kMakerHost);
+  const int w = view.measureText(kMakerWebHost);
   const int s3 = view.fontSize(3);
   const double midY = std::floor(400 * s + view.extraHeight + 0.5);
   const double left = std::floor(16 * s + 0.5);
   if (rectHovered(view, left, midY - s3 / 2.0 - 2, w, s3 + 4)) {
-    view.setHelpText(kWebLinkHelp);
+    view.setHelpText(kMakerWebLinkHelp);
     view.setColour(kBrightText);
-    if (takeClick(view, true)) view.graphics()->OpenURL(kMakerUrl);
+    if (takeClick(view, true)) view.graphics()->OpenURL(kMakerWebAddress);
   }
   view.textCursorX = left;
   view.textCursorY = midY - std::floor(s3 / 2.0);
-  view.textRun(kMakerHost);
+  view.textRun(kMakerWebHost);
 }
 
 void drawStatusLine(VarnockView& view, double textY) {

@@ -12,9 +12,6 @@ namespace varnock {
 
 class VarnockView;
 
-constexpr const char* kMakerHost = "pellwick.audio";
-constexpr const char* kMakerUrl = "https://pellwick.audio";
-constexpr const char* kWebLinkHelp = "Open pellwick.audio in your browser";
 
 // FFT size for a Resolution value: 512 below 0.5, 1024 below 1.5, else 2048.
 int fftSizeForResolution(double resolution);

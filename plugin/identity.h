@@ -11,6 +11,8 @@ namespace varnock {
 inline constexpr const char* kPluginName = "Varnock";
 inline constexpr const char* kMakerName = "Pellwick";
 inline constexpr const char* kMakerWebAddress = "https://pellwick.audio";
+inline constexpr const char* kMakerWebHost = "pellwick.audio";             // shown by the editor's link
+inline constexpr const char* kMakerWebLinkHelp = "Open pellwick.audio in your browser";
 inline constexpr const char* kMakerEmail = "support@pellwick.audio";
 
 inline constexpr int kVendorVersion = 0x00010900;      // 0xMMMMmmrr: 1.9.0
