@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include "dsp/spectral_engine.h"
+#include "plugin/varnock.h"
 #include "tests/support/bundle_plugin.h"
 #include "tests/support/reliability_rig.h"
 #include "tests/support/test_signals.h"
@@ -207,6 +209,32 @@ TEST(HostileAudio, HugeFiniteSamplesNeitherOverflowNorLeaveResidue) {
         ASSERT_LE(std::fabs(out.left[static_cast<size_t>(i)]), 1e3)
             << "frame " << i << ", mode " << mode << ", loudness " << loudness;
     }
+}
+
+// What the editor reads stays finite too: after every block of every hostile
+// signal, in every mode, each feed value is a finite number (in-process, as
+// the feed exists only on the plug-in object).
+TEST(HostileAudio, AnalysisFeedStaysFinite) {
+  const std::vector<Signal> signals = hostileSignals();
+  for (int mode = 0; mode < 3; ++mode) {
+    auto plugin = reliability::makeInProcessPlugin();
+    ASSERT_TRUE(plugin);
+    ASSERT_TRUE(bundletest::start(*plugin, 48000.0, kBlock));
+    applySetting(*plugin, {mode, 2, 0});
+    const varnock::SpectralEngine& feed = reliability::varnockOf(*plugin).engine();
+    RawAudio audio(kBlock);
+    for (const Signal& signal : signals)
+      for (size_t at = 0; at + kBlock <= signal.left.size(); at += kBlock) {
+        std::copy_n(signal.left.begin() + static_cast<long>(at), kBlock, audio.input(0));
+        std::copy_n(signal.right.begin() + static_cast<long>(at), kBlock, audio.input(1));
+        ASSERT_EQ(audio.process(plugin->processor(), kBlock, true), kResultOk);
+        ASSERT_TRUE(std::isfinite(varnock::feedLoad(feed.peakGainDb)));
+        for (int k = 0; k <= varnock::feedLoad(feed.lastBin); ++k)
+          for (const double* values : {feed.inputMag, feed.outputMag, feed.gainDb, feed.activity, feed.thresholdMag})
+            ASSERT_TRUE(std::isfinite(varnock::feedLoad(values[k])))
+                << signal.name << ", mode " << mode << ", bin " << k << ", frame " << at;
+      }
+  }
 }
 
 }  // namespace

@@ -365,6 +365,28 @@ TEST(HostSequences, EverySampleRateFrom1kHzTo768kHzRunsAtEveryResolution) {
   }
 }
 
+// Rates no host uses, but nothing refuses: the output still stays finite
+// and the latency still follows Resolution.
+TEST(HostSequences, AbsurdButFiniteSampleRatesKeepTheOutputFinite) {
+  RawAudio audio(4096);
+  for (double rate : {std::numeric_limits<double>::denorm_min(), 1e-3, 1.0, 100.0, 1e7, 1e12, 1e300,
+                      std::numeric_limits<double>::max()}) {
+    auto plugin = bundletest::makePlugin();
+    for (int mode = 0; mode < 3; ++mode) {
+      setPlainValues(*plugin, {{0, mode}, {13, mode}, {5, 20.0}, {6, 20000.0}, {16, -6.0}});
+      ASSERT_TRUE(setup(*plugin, rate, 4096));
+      plugin->component()->setActive(true);
+      for (int block = 0; block < 4; ++block) {
+        fillNoise(audio, 4096, static_cast<uint32_t>(block + 1), 1.0);
+        ASSERT_EQ(audio.process(plugin->processor(), 4096, true), kResultOk);
+        ASSERT_EQ(audio.nonFiniteOutputs(4096), 0) << rate << " Hz, mode " << mode;
+      }
+      EXPECT_EQ(plugin->latencySamples(), static_cast<uint32>(512 << mode)) << rate;
+      plugin->component()->setActive(false);
+    }
+  }
+}
+
 TEST(HostSequences, SampleRateChangeBetweenEveryPairOfBlocksResetsCleanly) {
   reliability::reseed(303);
   auto plugin = bundletest::makePlugin();
