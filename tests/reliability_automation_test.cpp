@@ -83,15 +83,25 @@ TEST(Automation, RandomPointsOnEveryParameterKeepOutputFiniteAndLatencyTrue) {
                               : pick == kParams + 1 ? 0x10001u
                                                     : static_cast<Vst::ParamID>(kParams);
       const int count = reliability::randomInt(1, 4);
-      for (int p = 0; p < count; ++p) changes.add(id, reliability::randomInt(0, frames - 1), hostileValue());
+      // Offsets are mostly inside the block, sometimes before or past it.
+      for (int p = 0; p < count; ++p) {
+        const int offset = reliability::randomInt(0, 9) == 0 ? reliability::randomInt(-100000, 100000)
+                                                            : reliability::randomInt(0, frames - 1);
+        changes.add(id, offset, hostileValue());
+      }
       points += count;
     }
-    // Resolution switches on every block.
+    // Resolution switches on every block; now and then a queue arrives empty.
     changes.add(kResolution, reliability::randomInt(0, frames - 1), reliability::randomInt(0, 2) / 2.0);
+    if (block % 7 == 0) {
+      int32 index = 0;
+      changes.addParameterData(static_cast<Vst::ParamID>(reliability::randomInt(0, kParams - 1)), index);
+    }
 
     // The model takes the last point of each queue in offset order.
     for (int q = 0; q < changes.getParameterCount(); ++q) {
       Vst::IParamValueQueue* queue = changes.getParameterData(q);
+      if (queue->getPointCount() == 0) continue;
       int32 offset = 0;
       double value = 0;
       queue->getPoint(queue->getPointCount() - 1, offset, value);

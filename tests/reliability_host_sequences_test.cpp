@@ -407,6 +407,18 @@ TEST(HostSequences, SampleRateChangeBetweenEveryPairOfBlocksResetsCleanly) {
   }
 }
 
+// A host that announces blocks of up to 2^31 - 1 frames gets processing,
+// not an attempt to allocate for them.
+TEST(HostSequences, HugeAnnouncedBlockSizeIsNotAllocated) {
+  auto plugin = bundletest::makePlugin();
+  ASSERT_TRUE(setup(*plugin, 48000.0, std::numeric_limits<int32>::max()));
+  plugin->component()->setActive(true);
+  RawAudio audio(kMaxFrames);
+  fillNoise(audio, kMaxFrames, 4);
+  ASSERT_EQ(audio.process(plugin->processor(), kMaxFrames, true), kResultOk);
+  EXPECT_EQ(audio.nonFiniteOutputs(kMaxFrames), 0);
+}
+
 TEST(HostSequences, RefusedSetupsLeaveProcessingAsItWas) {
   auto plugin = bundletest::makePlugin();
   setPlainValues(*plugin, {{1, 0.0}});
