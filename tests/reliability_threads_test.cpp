@@ -8,6 +8,8 @@
 //
 // Presets and the feed exist only on the plug-in object, so those cases host
 // Varnock in-process; the others load the bundle.
+#include <dlfcn.h>
+
 #include <atomic>
 #include <cmath>
 #include <random>
@@ -201,6 +203,40 @@ TEST(Threads, SixteenBundleInstancesCreatedAndDestroyedConcurrently) {
 
 TEST(Threads, SixteenInProcessInstancesCreatedAndDestroyedConcurrently) {
   createAndDestroyConcurrently(reliability::inProcessFactory(), 4);
+}
+
+// Hosts that scan plug-ins in parallel: 16 threads fetch the module's
+// factory, create and release an instance, and drop the factory again, so the
+// factory is made and destroyed over and over while others use it.
+TEST(Threads, FactoryFetchedAndReleasedFromSixteenThreads) {
+  const std::string library = vst3host::moduleLibraryPath(VARNOCK_BUNDLE_PATH);
+  void* handle = dlopen(library.c_str(), RTLD_NOW | RTLD_LOCAL);
+  ASSERT_NE(handle, nullptr) << dlerror();
+  using GetFactory = IPluginFactory* (PLUGIN_API*)();
+  auto getFactory = reinterpret_cast<GetFactory>(dlsym(handle, "GetPluginFactory"));
+  ASSERT_NE(getFactory, nullptr);
+  std::atomic<int> failures{0};
+  std::vector<std::thread> threads;
+  for (int t = 0; t < 16; ++t)
+    threads.emplace_back([&] {
+      for (int round = 0; round < 20; ++round) {
+        IPluginFactory* factory = getFactory();
+        PClassInfo info{};
+        if (!factory || factory->getClassInfo(0, &info) != kResultOk) {
+          ++failures;
+          continue;
+        }
+        void* made = nullptr;
+        if (factory->createInstance(info.cid, Vst::IComponent::iid, &made) == kResultOk && made)
+          static_cast<Vst::IComponent*>(made)->release();
+        else
+          ++failures;
+        factory->release();
+      }
+    });
+  for (std::thread& t : threads) t.join();
+  EXPECT_EQ(failures.load(), 0);
+  dlclose(handle);
 }
 
 }  // namespace
