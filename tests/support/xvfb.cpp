@@ -2,9 +2,9 @@
 
 #include <X11/Xlib.h>
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
 #include <spawn.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -19,9 +19,6 @@ extern char** environ;
 namespace testsupport {
 namespace {
 
-constexpr int kFirstDisplay = 90;
-constexpr int kDisplayRange = 400;
-constexpr int kAttempts = 20;
 constexpr auto kStartTimeout = std::chrono::seconds(15);
 
 bool OnPath(const char* program) {
@@ -31,13 +28,6 @@ bool OnPath(const char* program) {
   while (std::getline(dirs, dir, ':'))
     if (!dir.empty() && access((dir + "/" + program).c_str(), X_OK) == 0) return true;
   return false;
-}
-
-bool DisplayInUse(int n) {
-  struct stat st;
-  const std::string lock = "/tmp/.X" + std::to_string(n) + "-lock";
-  const std::string socket = "/tmp/.X11-unix/X" + std::to_string(n);
-  return stat(lock.c_str(), &st) == 0 || stat(socket.c_str(), &st) == 0;
 }
 
 void Stop(pid_t pid) {
@@ -60,52 +50,61 @@ std::unique_ptr<Xvfb> Xvfb::Start(std::string* error, bool* missing) {
     *error = "Xvfb is not installed";
     return nullptr;
   }
-  // Parallel test processes start at different numbers.
-  int n = kFirstDisplay + static_cast<int>(getpid() % kDisplayRange);
-  for (int attempt = 0; attempt < kAttempts; ++attempt, ++n) {
-    if (DisplayInUse(n)) continue;
-    std::string display = std::to_string(n);
-    display.insert(display.begin(), ':');
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    // -noreset: without it the server resets whenever its last client
-    // disconnects and refuses connections meanwhile, between two tests.
-    const char* argv[] = {"Xvfb", display.c_str(), "-screen", "0", "1280x1024x24", "-nolisten", "tcp", "-noreset", nullptr};
-    pid_t pid = -1;
-    const int rc = posix_spawnp(&pid, "Xvfb", &actions, nullptr, const_cast<char* const*>(argv), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (rc != 0) {
-      *error = "cannot start Xvfb";
-      return nullptr;
-    }
-    // Wait until it accepts connections, or exits (another server took the number).
-    const auto deadline = std::chrono::steady_clock::now() + kStartTimeout;
-    bool exited = false;
-    while (std::chrono::steady_clock::now() < deadline) {
-      int status = 0;
-      if (waitpid(pid, &status, WNOHANG) == pid) {
-        exited = true;
-        break;
-      }
-      if (Display* dpy = XOpenDisplay(display.c_str())) {
-        XCloseDisplay(dpy);
-        std::unique_ptr<Xvfb> server(new Xvfb());
-        server->mPid = pid;
-        server->mDisplay = display;
-        return server;
-      }
-      std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    if (!exited) {
-      Stop(pid);
-      *error = "Xvfb " + display + " did not accept connections in time";
-      return nullptr;
-    }
+  // The server picks a free display number itself (its lock files make that
+  // safe against test processes starting servers at the same time) and
+  // writes it to the pipe once it accepts connections.
+  int fds[2];
+  if (pipe(fds) != 0) {
+    *error = "cannot create a pipe";
+    return nullptr;
   }
-  *error = "no free display number for Xvfb";
+  fcntl(fds[0], F_SETFD, FD_CLOEXEC);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addclose(&actions, fds[0]);
+  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+  const std::string displayFd = std::to_string(fds[1]);
+  // -noreset: without it the server resets whenever its last client
+  // disconnects and refuses connections meanwhile, between two tests.
+  const char* argv[] = {"Xvfb", "-displayfd", displayFd.c_str(), "-screen", "0", "1280x1024x24",
+                        "-nolisten", "tcp", "-noreset", nullptr};
+  pid_t pid = -1;
+  const int rc = posix_spawnp(&pid, "Xvfb", &actions, nullptr, const_cast<char* const*>(argv), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  close(fds[1]);
+  if (rc != 0) {
+    close(fds[0]);
+    *error = "cannot start Xvfb";
+    return nullptr;
+  }
+  std::string number;
+  const auto deadline = std::chrono::steady_clock::now() + kStartTimeout;
+  while (number.find('\n') == std::string::npos) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    pollfd p{fds[0], POLLIN, 0};
+    if (left.count() <= 0 || poll(&p, 1, static_cast<int>(left.count())) <= 0) break;
+    char buf[32];
+    const ssize_t n = read(fds[0], buf, sizeof buf);
+    if (n <= 0) break;                         // the server exited
+    number.append(buf, static_cast<std::size_t>(n));
+  }
+  close(fds[0]);
+  if (number.find('\n') == std::string::npos) {
+    Stop(pid);
+    *error = "Xvfb did not report a display";
+    return nullptr;
+  }
+  std::unique_ptr<Xvfb> server(new Xvfb());
+  server->mPid = pid;
+  server->mDisplay = number.substr(0, number.find('\n'));
+  server->mDisplay.insert(server->mDisplay.begin(), ':');
+  if (Display* dpy = XOpenDisplay(server->mDisplay.c_str())) {
+    XCloseDisplay(dpy);
+    return server;
+  }
+  *error = "cannot connect to Xvfb " + server->mDisplay;
   return nullptr;
 }
 

@@ -1,6 +1,6 @@
 #pragma once
-// A private X server for tests that open real windows: Xvfb on a free
-// display number with one 1280 x 1024 x 24 screen, no TCP listener and no
+// A private X server for tests that open real windows: Xvfb on a display
+// number it finds free, with one 1280 x 1024 x 24 screen, no TCP listener and no
 // reset when the last client leaves. The server is stopped (and reaped) when
 // the object goes. A test without the Xvfb binary should skip, not fail: see
 // Start()'s `missing`.
