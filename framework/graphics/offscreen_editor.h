@@ -41,7 +41,9 @@ public:
   // the rasteriser (glFinish) so the pixels can be read. Without, it only
   // builds and submits the frame's drawing commands: llvmpipe rasterises them
   // at the next Finish(), ReadPixels() or DrawFrame(true), so the cost of
-  // building a frame can be measured apart from rasterising it.
+  // building a frame can be measured apart from rasterising it (only a frame
+  // of thousands of draw calls fills llvmpipe's command bins, which makes it
+  // rasterise part of the frame on the spot).
   void DrawFrame(bool finish = true);
   // Waits until every submitted frame is rasterised.
   void Finish();
