@@ -315,6 +315,20 @@ TEST_F(EditorWindowView, CloseUnregistersEverythingAndDestroysTheWindow) {
   EXPECT_EQ(window->viewWindow(), 0u) << "the child window is gone";
 }
 
+TEST_F(EditorWindowView, TheSameViewCanBeAttachedAgainAfterRemoved) {
+  Attach();
+  ASSERT_EQ(view->removed(), Steinberg::kResultOk);
+  EXPECT_EQ(window->eventHandlerCount(), 0);
+  EXPECT_EQ(window->timerCount(), 0);
+  control = nullptr;
+  ASSERT_EQ(view->attached(reinterpret_cast<void*>(window->parentWindow()), "X11EmbedWindowID"), kResultTrue);
+  EXPECT_EQ(window->eventHandlerCount(), 1);
+  EXPECT_EQ(window->timerCount(), 1);
+  window->runFor(200);
+  ASSERT_NE(control, nullptr) << "a new graphics context was laid out";
+  EXPECT_GT(control->drawCount, 0);
+}
+
 TEST_F(EditorWindowView, OpeningAndClosingTwentyTimesLeaksNoDescriptors) {
   auto cycle = [&] {
     IPlugView* v = iplug::vst3::MakePlugView(delegate);
