@@ -80,6 +80,41 @@ int readFeed(const varnock::SpectralEngine& e) {
   return bad;
 }
 
+// Hosts that scan plug-ins in parallel: 16 threads fetch the module's
+// factory, create and release an instance, and drop the factory again, so the
+// factory is made and destroyed over and over while others use it. First in
+// this program, so that no other test holds the module (and its factory) yet.
+TEST(Threads, FactoryFetchedAndReleasedFromSixteenThreads) {
+  const std::string library = vst3host::moduleLibraryPath(VARNOCK_BUNDLE_PATH);
+  void* handle = dlopen(library.c_str(), RTLD_NOW | RTLD_LOCAL);
+  ASSERT_NE(handle, nullptr) << dlerror();
+  using GetFactory = IPluginFactory* (PLUGIN_API*)();
+  auto getFactory = reinterpret_cast<GetFactory>(dlsym(handle, "GetPluginFactory"));
+  ASSERT_NE(getFactory, nullptr);
+  std::atomic<int> failures{0};
+  std::vector<std::thread> threads;
+  for (int t = 0; t < 16; ++t)
+    threads.emplace_back([&] {
+      for (int round = 0; round < 20; ++round) {
+        IPluginFactory* factory = getFactory();
+        PClassInfo info{};
+        if (!factory || factory->getClassInfo(0, &info) != kResultOk) {
+          ++failures;
+          continue;
+        }
+        void* made = nullptr;
+        if (factory->createInstance(info.cid, Vst::IComponent::iid, &made) == kResultOk && made)
+          static_cast<Vst::IComponent*>(made)->release();
+        else
+          ++failures;
+        factory->release();
+      }
+    });
+  for (std::thread& t : threads) t.join();
+  EXPECT_EQ(failures.load(), 0);
+  dlclose(handle);
+}
+
 TEST(Threads, UiWorkWhileTheAudioThreadProcesses) {
   auto plugin = reliability::makeInProcessPlugin();
   ASSERT_TRUE(plugin);
@@ -203,40 +238,6 @@ TEST(Threads, SixteenBundleInstancesCreatedAndDestroyedConcurrently) {
 
 TEST(Threads, SixteenInProcessInstancesCreatedAndDestroyedConcurrently) {
   createAndDestroyConcurrently(reliability::inProcessFactory(), 4);
-}
-
-// Hosts that scan plug-ins in parallel: 16 threads fetch the module's
-// factory, create and release an instance, and drop the factory again, so the
-// factory is made and destroyed over and over while others use it.
-TEST(Threads, FactoryFetchedAndReleasedFromSixteenThreads) {
-  const std::string library = vst3host::moduleLibraryPath(VARNOCK_BUNDLE_PATH);
-  void* handle = dlopen(library.c_str(), RTLD_NOW | RTLD_LOCAL);
-  ASSERT_NE(handle, nullptr) << dlerror();
-  using GetFactory = IPluginFactory* (PLUGIN_API*)();
-  auto getFactory = reinterpret_cast<GetFactory>(dlsym(handle, "GetPluginFactory"));
-  ASSERT_NE(getFactory, nullptr);
-  std::atomic<int> failures{0};
-  std::vector<std::thread> threads;
-  for (int t = 0; t < 16; ++t)
-    threads.emplace_back([&] {
-      for (int round = 0; round < 20; ++round) {
-        IPluginFactory* factory = getFactory();
-        PClassInfo info{};
-        if (!factory || factory->getClassInfo(0, &info) != kResultOk) {
-          ++failures;
-          continue;
-        }
-        void* made = nullptr;
-        if (factory->createInstance(info.cid, Vst::IComponent::iid, &made) == kResultOk && made)
-          static_cast<Vst::IComponent*>(made)->release();
-        else
-          ++failures;
-        factory->release();
-      }
-    });
-  for (std::thread& t : threads) t.join();
-  EXPECT_EQ(failures.load(), 0);
-  dlclose(handle);
 }
 
 }  // namespace
