@@ -72,6 +72,18 @@ TEST(PluginBypass, LeavingBypassResumesProcessing) {
   EXPECT_EQ(out.left[1024], 0.5);
 }
 
+TEST(PluginBypass, SwitchingOnContinuesWithTheInputOfOneLatencyAgo) {
+  auto plugin = makePlugin();
+  ASSERT_TRUE(start(*plugin, 48000.0, 512));
+  const std::vector<double> noise = testsignals::whiteNoise(8192, 3);
+  run(*plugin, both(std::vector<double>(noise.begin(), noise.begin() + 4096)), 512);
+  bypass(*plugin, 1.0);
+  const Stereo out = run(*plugin, both(std::vector<double>(noise.begin() + 4096, noise.end())), 512);
+  // No stale audio from an earlier bypass: the output is the input delayed by the latency.
+  for (int t = 0; t < out.frames(); ++t)
+    ASSERT_EQ(out.left[static_cast<size_t>(t)], noise[static_cast<size_t>(4096 + t - 1024)]) << t;
+}
+
 TEST(PluginBypass, LatencyChangeClearsTheBypassDelay) {
   auto plugin = makePlugin();
   ASSERT_TRUE(start(*plugin, 48000.0, 512));

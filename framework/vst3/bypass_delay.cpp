@@ -36,4 +36,18 @@ void BypassDelay::Process(const double* const* in, double* const* out, int nFram
   mPos = pos;
 }
 
+void BypassDelay::Feed(const double* const* in, int nFrames) {
+  if (mLength == 0) return;
+  int pos = mPos;
+  for (int c = 0; c < mNChannels; ++c) {
+    double* line = mLine.data() + static_cast<size_t>(c) * static_cast<size_t>(mCapacity);
+    pos = mPos;
+    for (int i = 0; i < nFrames; ++i) {
+      line[pos] = in[c][i];
+      if (++pos == mLength) pos = 0;
+    }
+  }
+  mPos = pos;
+}
+
 } // namespace iplug::vst3

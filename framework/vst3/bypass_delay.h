@@ -1,7 +1,9 @@
 #pragma once
 // BypassDelay: while the host bypasses the plug-in, the input reaches the
 // output through this delay of the current latency, so bypassed audio keeps
-// the timing of processed audio.
+// the timing of processed audio. The line is fed on every block, bypassed or
+// not, so switching bypass on continues with the input of one latency ago
+// rather than with whatever the line held from an earlier bypass.
 //
 // Storage for `maxDelay` frames per channel is allocated once, when the
 // instance is created; SetLength() and Process() never allocate, so both may
@@ -24,6 +26,8 @@ public:
   // Delays every channel of `in` into `out`, nFrames each; `in` and `out`
   // hold the nChannels given at construction and must not alias.
   void Process(const double* const* in, double* const* out, int nFrames);
+  // Stores `in` in the line without producing output (blocks not bypassed).
+  void Feed(const double* const* in, int nFrames);
 
 private:
   int mNChannels, mCapacity;

@@ -104,10 +104,12 @@ void IPlugVST3::processPiece(Vst::ProcessData& data, int offset, int nFrames) {
     else
       gatherChannel(in ? in->channelBuffers32 : nullptr, nIn, c, offset, nFrames, dest);
   }
-  if (IsBypassed())
+  if (IsBypassed()) {
     mBypassDelay.Process(mScratchIn.data(), mScratchOut.data(), nFrames);
-  else
+  } else {
+    mBypassDelay.Feed(mScratchIn.data(), nFrames);
     ProcessBlock(mScratchIn.data(), mScratchOut.data(), nFrames);
+  }
   const int nOut = std::min(out.numChannels, NOutChannels());
   for (int c = 0; c < nOut; ++c) {
     if (wide)
