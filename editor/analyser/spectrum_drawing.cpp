@@ -64,12 +64,6 @@ void drawGainGrid(AnalyserFrame& f) {
   v.line(g.left, g.gainZeroY, g.right(), g.gainZeroY);
 }
 
-// One channel 0..1 as the view turns it into a byte.
-int colourByte(double c) {
-  const double v = std::min(255.0, c * 255.0 + 0.5);
-  return v > 0.0 ? static_cast<int>(v) : 0;
-}
-
 // Fills runs of columns whose span is not empty, as polygons: column c
 // covers x .. x + 1 and, like a vertical line between pixel centres,
 // upper + 0.5 .. lower + 0.5. span(c, upper, lower) gives the column's extent
@@ -219,9 +213,7 @@ void drawCurves(AnalyserFrame& f, const ColumnState& columns, DrawScratch& scrat
     for (int c = 1; c < count; ++c) {
       double rgba[4];
       const bool thick = colourOf(c, rgba);
-      unsigned long long key = 0;
-      for (double channel : rgba) key = key * 256 + static_cast<unsigned>(colourByte(channel));
-      scratch.inputKey[c] = key * 2 + (thick ? 1 : 0);
+      scratch.inputKey[c] = colourKey(rgba[0], rgba[1], rgba[2], rgba[3]) * 2 + (thick ? 1 : 0);
       scratch.inputOrder[n++] = c;
     }
     std::sort(scratch.inputOrder, scratch.inputOrder + n, [&](int a, int b) {
