@@ -18,11 +18,14 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <strings.h>
 #include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "framework/param.h"
+#include "plugin/varnock.h"
 #include "tests/support/editor_harness.h"
 #include "tools/snapshot_script.h"
 
@@ -36,7 +39,7 @@ constexpr int kBlockFrames = 512;
 struct Options {
   std::string outPath;
   int width = 760, height = 416;
-  std::vector<std::pair<std::string, double>> sets;
+  std::vector<std::pair<std::string, std::string>> sets;   // name, value text
   std::string audioPath;
   bool demo = false;
   std::string scriptPath;
@@ -72,7 +75,7 @@ bool parseOptions(int argc, char** argv, Options* options, std::string* error) {
         *error = "--set wants Name=value";
         return false;
       }
-      options->sets.emplace_back(assignment.substr(0, eq), std::atof(assignment.c_str() + eq + 1));
+      options->sets.emplace_back(assignment.substr(0, eq), assignment.substr(eq + 1));
     } else if (arg == "--audio" && hasValue) {
       options->audioPath = argv[++i];
     } else if (arg == "--demo") {
@@ -151,6 +154,33 @@ void deliver(varnock::EditorHarness& harness, const ScriptEvent& event) {
   }
 }
 
+// The plain value of `text` for the parameter called `name`: one of a list
+// parameter's texts ("Tame", "On", "Grow"), or a number in the parameter's
+// units. False and *error when the name or the text is not understood.
+bool parameterValue(varnock::Varnock& plugin, const std::string& name, const std::string& text, double* value,
+                    std::string* error) {
+  for (int i = 0; i < plugin.NParams(); ++i) {
+    const iplug::IParam& param = *plugin.GetParam(i);
+    if (name != param.GetName()) continue;
+    for (int v = 0; v < param.NDisplayTexts(); ++v) {
+      if (strcasecmp(text.c_str(), param.GetDisplayText(v)) == 0) {
+        *value = v;
+        return true;
+      }
+    }
+    char* end = nullptr;
+    const double number = std::strtod(text.c_str(), &end);
+    if (text.empty() || end == text.c_str() || !std::isfinite(number)) {
+      *error = "'" + text + "' is not a value of " + name;
+      return false;
+    }
+    *value = number;
+    return true;
+  }
+  *error = "no parameter named '" + name + "'";
+  return false;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -182,9 +212,10 @@ int main(int argc, char** argv) {
   }
 
   varnock::EditorHarness harness;
-  for (const auto& [name, value] : options.sets) {
-    if (!harness.setParamByName(name, value)) {
-      std::fprintf(stderr, "varnock-snapshot: no parameter named '%s'\n", name.c_str());
+  for (const auto& [name, text] : options.sets) {
+    double value = 0.0;
+    if (!parameterValue(harness.plugin(), name, text, &value, &error) || !harness.setParamByName(name, value)) {
+      std::fprintf(stderr, "varnock-snapshot: %s\n", error.c_str());
       return 1;
     }
   }
