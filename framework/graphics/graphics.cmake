@@ -1,4 +1,5 @@
-# The graphics layer of `iplug`: NanoVG on OpenGL (GL2 back end), fonts through
+# The graphics layer of `iplug`: NanoVG on OpenGL (our batching GL 2.1 back
+# end, NanoVG's stock GL2 back end as the reference), fonts through
 # fontconfig with Liberation Sans embedded as the fallback, the offscreen EGL
 # context and the X11/GLX editor view. Included by framework/CMakeLists.txt
 # after the `iplug` target exists; the sources themselves are globbed there.

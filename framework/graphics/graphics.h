@@ -86,6 +86,17 @@ public:
   // current; the next Draw() creates them again.
   void ReleaseGraphicsResources();
 
+  // The NanoVG render back end. Batched (the default) draws solid shapes,
+  // lines and text in a few large draws (gl_batch_backend.h). Reference is
+  // NanoVG's stock GL2 back end without stencil strokes: the same pixels
+  // with one draw per sub-path, kept to compare the batched back end with.
+  // A change releases the graphics resources (as ReleaseGraphicsResources()).
+  enum class ERenderer { Batched, Reference };
+  void SetRenderer(ERenderer renderer);
+  ERenderer GetRenderer() const { return mRenderer; }
+  // GL draw calls made by the last frame (Batched; 0 with Reference).
+  int GetLastFrameDrawCalls() const;
+
   // ---- Controls ----
   // Takes ownership; returns the control.
   IControl* AttachControl(IControl* control, int ctrlTag = -1, const char* group = "");
@@ -180,6 +191,7 @@ private:
   IPlugAPIBase& mDelegate;
   int mWidth, mHeight, mFPS;
   float mDrawScale, mScreenScale = 1.f;
+  ERenderer mRenderer = ERenderer::Batched;
   bool mLayoutOnResize = false;
   IGraphicsPlatform* mPlatform = nullptr;
   NVGcontext* mVG = nullptr;

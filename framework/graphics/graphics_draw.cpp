@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "framework/graphics/gl_batch_backend.h"
 #include "framework/graphics/graphics.h"
 #include "framework/graphics/graphics_impl.h"
 #include "framework/graphics/svg_document.h"
@@ -41,7 +42,8 @@ float ISVG::Height() const { return mImage ? mImage->doc.height : 0.f; }
 NVGcontext* IGraphics::EnsureDrawContext() {
   if (mImpl->vg) return mImpl->vg;
   if (!mPlatform || !mPlatform->MakeCurrent()) return nullptr;
-  NVGcontext* vg = nvgCreateGL2(NVG_ANTIALIAS | NVG_STENCIL_STROKES);
+  NVGcontext* vg =
+      mRenderer == ERenderer::Batched ? CreateBatchedNanoVG(true) : nvgCreateGL2(NVG_ANTIALIAS);
   if (!vg) return nullptr;
   mImpl->vg = vg;
   mImpl->menuFontHandle = RegisterFont(vg, "iplug-menu", mImpl->menuFont);
@@ -51,12 +53,24 @@ NVGcontext* IGraphics::EnsureDrawContext() {
 
 void IGraphics::ReleaseGraphicsResources() {
   if (!mImpl->vg) return;
-  nvgDeleteGL2(mImpl->vg);
+  if (mRenderer == ERenderer::Batched)
+    DeleteBatchedNanoVG(mImpl->vg);
+  else
+    nvgDeleteGL2(mImpl->vg);
   mImpl->vg = nullptr;
   mImpl->menuFontHandle = -1;
   for (LoadedFont& font : mImpl->fonts) font.nvgHandle = -1;
   mImpl->redraw = true;
 }
+
+void IGraphics::SetRenderer(ERenderer renderer) {
+  if (renderer == mRenderer) return;
+  if (mImpl->vg && mPlatform) mPlatform->MakeCurrent();
+  ReleaseGraphicsResources();
+  mRenderer = renderer;
+}
+
+int IGraphics::GetLastFrameDrawCalls() const { return LastBatchFrameStats(mImpl->vg).drawCalls; }
 
 void IGraphics::Draw() {
   if (!mPlatform || !mPlatform->MakeCurrent()) return;
