@@ -1,8 +1,7 @@
 // VarnockView's drawing vocabulary: thin wrappers over IGraphics that apply
-// the view's colour conversion, pixel-centre rules and text slots. Equal-colour
-// lines are batched into one NanoVG path (one stroke per run of equal colours);
-// every other operation strokes the pending batch first, so the drawing order
-// and the pixels stay those of one stroke per line.
+// the view's colour conversion, pixel-centre rules and text slots. Every
+// operation is one IGraphics call in the order made; the graphics layer's
+// back end batches consecutive calls into few GPU draws.
 #include <algorithm>
 #include <cmath>
 
@@ -39,16 +38,9 @@ IColor VarnockView::drawIColor() const {
   return IColor(toByte(mColour[3]), toByte(mColour[0]), toByte(mColour[1]), toByte(mColour[2]));
 }
 
-void VarnockView::flushLines() {
-  if (!mLinePending) return;
-  mLinePending = false;
-  mGraphics->PathStroke(mLineColour, 1.f);
-}
-
 void VarnockView::fillRect(double x, double y, double w, double h) {
   x = std::floor(x); y = std::floor(y); w = std::floor(w); h = std::floor(h);
   if (w <= 0.0 || h <= 0.0) return;
-  flushLines();
   mGraphics->FillRect(drawIColor(), IRECT(static_cast<float>(x), static_cast<float>(y),
                                           static_cast<float>(x + w), static_cast<float>(y + h)));
 }
@@ -63,41 +55,32 @@ void VarnockView::outlineRect(double x, double y, double w, double h) {
 }
 
 void VarnockView::line(double x1, double y1, double x2, double y2) {
-  const IColor colour = drawIColor();
-  if (mLinePending && !(colour == mLineColour)) flushLines();
-  if (!mLinePending) {
-    mGraphics->PathClear();
-    mLineColour = colour;
-    mLinePending = true;
-  }
-  mGraphics->PathMoveTo(static_cast<float>(x1 + 0.5), static_cast<float>(y1 + 0.5));
-  mGraphics->PathLineTo(static_cast<float>(x2 + 0.5), static_cast<float>(y2 + 0.5));
+  // A line of no length has butt ends at the same place: it covers nothing.
+  if (x1 == x2 && y1 == y2) return;
+  mGraphics->DrawLine(drawIColor(), static_cast<float>(x1 + 0.5), static_cast<float>(y1 + 0.5),
+                      static_cast<float>(x2 + 0.5), static_cast<float>(y2 + 0.5), 1.f);
 }
 
 void VarnockView::fillCircle(double cx, double cy, double r) {
   if (!(r > 0.0)) return;
-  flushLines();
   mGraphics->FillCircle(drawIColor(), static_cast<float>(cx + 0.5), static_cast<float>(cy + 0.5),
                         static_cast<float>(r));
 }
 
 void VarnockView::arc(double cx, double cy, double r, double a1Deg, double a2Deg) {
   if (!(r > 0.0)) return;
-  flushLines();
   if (a2Deg < a1Deg) std::swap(a1Deg, a2Deg);
   mGraphics->DrawArc(drawIColor(), static_cast<float>(cx + 0.5), static_cast<float>(cy + 0.5),
                      static_cast<float>(r), static_cast<float>(a1Deg), static_cast<float>(a2Deg), 1.f);
 }
 
 void VarnockView::fillTriangle(double x1, double y1, double x2, double y2, double x3, double y3) {
-  flushLines();
   mGraphics->FillTriangle(drawIColor(), static_cast<float>(x1), static_cast<float>(y1), static_cast<float>(x2),
                           static_cast<float>(y2), static_cast<float>(x3), static_cast<float>(y3));
 }
 
 void VarnockView::gradientRect(double x, double y, double w, double h, double alpha) {
   if (w <= 0.0 || h <= 0.0) return;
-  flushLines();
   const IColor top(toByte(alpha), toByte(modeAccent.r), toByte(modeAccent.g), toByte(modeAccent.b));
   const IColor bottom(0, top.R, top.G, top.B);
   mGraphics->FillRectVerticalGradient(IRECT(static_cast<float>(x), static_cast<float>(y),
@@ -107,7 +90,6 @@ void VarnockView::gradientRect(double x, double y, double w, double h, double al
 
 void VarnockView::fillPolygon(const float* xy, int pointCount) {
   if (xy == nullptr || pointCount < 1) return;
-  flushLines();
   mGraphics->PathClear();
   mGraphics->PathMoveTo(xy[0], xy[1]);
   for (int i = 1; i < pointCount; ++i) mGraphics->PathLineTo(xy[2 * i], xy[2 * i + 1]);
@@ -116,7 +98,6 @@ void VarnockView::fillPolygon(const float* xy, int pointCount) {
 }
 
 void VarnockView::drawSvg(const iplug::igraphics::ISVG& svg, double x, double y, double w, double h) {
-  flushLines();
   mGraphics->DrawSVG(svg, IRECT(static_cast<float>(x), static_cast<float>(y), static_cast<float>(x + w),
                                 static_cast<float>(y + h)));
 }
@@ -148,7 +129,6 @@ int VarnockView::measureText(const char* text) {
 
 void VarnockView::textRun(const char* text) {
   if (text == nullptr || text[0] == '\0') return;
-  flushLines();
   const int width = measureText(text);
   const double x = textCursorX, y = textCursorY;
   mGraphics->DrawText(textStyle(), text,

@@ -118,7 +118,6 @@ void VarnockView::beginFrame(IGraphics& g) {
   for (int slot = 1; slot <= 6; ++slot) mSlotSize[slot] = textSlotSize(slot, uiScale);
   mFontSlot = 1;
   mColour[3] = 1.0;
-  mLinePending = false;
 }
 
 void VarnockView::Draw(IGraphics& g) {
@@ -153,7 +152,6 @@ void VarnockView::Draw(IGraphics& g) {
   mAnalyser.draw(*this);
   drawKnobPanel(*this);
   drawFooter(*this);
-  flushLines();
 
   serveMenus();
   prevMouseX = mouseX;

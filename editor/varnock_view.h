@@ -104,7 +104,7 @@ public:
   void textRun(const char* text);
   void centredText(const char* text, double x, double w, double y, double h);
   void setHelpText(const char* text) { tooltipText = text; }
-  // Draws the document scaled into the rectangle (pending lines are stroked first).
+  // Draws the document scaled into the rectangle.
   void drawSvg(const iplug::igraphics::ISVG& svg, double x, double y, double w, double h);
   // The graphics context of the current frame (nullptr outside Draw()).
   iplug::igraphics::IGraphics* graphics() const { return mGraphics; }
@@ -135,7 +135,6 @@ private:
   void recordPointer(float x, float y, const iplug::igraphics::IMouseMod& mod);
   void beginFrame(iplug::igraphics::IGraphics& g);
   void serveMenus();
-  void flushLines();                           // strokes the pending batch of equal-colour lines
   iplug::igraphics::IColor drawIColor() const;
   iplug::igraphics::IText textStyle() const;
 
@@ -152,8 +151,6 @@ private:
   double mColour[4] = {0, 0, 0, 1};            // drawColour r, g, b, a
   int mFontSlot = 1;
   int mSlotSize[7] = {};                       // index 1..6, pixels of this frame
-  bool mLinePending = false;                   // a path of lines waits to be stroked
-  iplug::igraphics::IColor mLineColour;
 };
 
 } // namespace varnock

@@ -17,8 +17,6 @@ constexpr double kOutlineAlpha = 0.45;
 constexpr const char* kMapLabel = "last 4 s";
 constexpr const char* kMapHelp = "Activity: where processing happened in the last 4 s";
 
-// Cells of one row and one 8-bit colour that touch are filled as one
-// rectangle (the same pixels, fewer fills: saturated cells often run on).
 void drawCells(AnalyserFrame& f, const ActivityHistory& history) {
   VarnockView& v = f.view;
   const AnalyserGeometry& g = f.g;
@@ -28,34 +26,14 @@ void drawCells(AnalyserFrame& f, const ActivityHistory& history) {
     const double* row = history.rowByAge(age);
     const double y0 = std::floor(g.activityTop + age * rowHeight);
     const double h = std::max(1.0, std::floor(g.activityTop + (age + 1) * rowHeight) - y0);
-    double runLeft = 0.0, runRight = 0.0;
-    unsigned long long runKey = 0;
-    bool running = false;
-    auto flush = [&] {
-      if (running) v.fillRect(runLeft, y0, runRight - runLeft, h);
-      running = false;
-    };
     for (int j = 0; j < ActivityHistory::kBands; ++j) {
       const CellLook look = activityCellLook(row[j], g.depthScaleDb, f.accent.r, f.accent.g, f.accent.b);
-      if (!look.lit) {
-        flush();
-        continue;
-      }
+      if (!look.lit) continue;
       const double x0 = std::floor(g.left + j * bandWidth);
       const double w = std::max(1.0, std::floor(g.left + (j + 1) * bandWidth) - x0);
-      const unsigned long long key = colourKey(look.r, look.g, look.b, look.a);
-      if (running && key == runKey && x0 == runRight) {
-        runRight = x0 + w;
-        continue;
-      }
-      flush();
       v.setColour(look.r, look.g, look.b, look.a);
-      running = true;
-      runKey = key;
-      runLeft = x0;
-      runRight = x0 + w;
+      v.fillRect(x0, y0, w, h);
     }
-    flush();
   }
 }
 

@@ -36,8 +36,8 @@ void Analyser::draw(VarnockView& view) {
   // cells or markers, and the history stays as it is.
   if (f.feed.hasBins()) {
     runColumnPass(f.g, f.feed, view.engine, state.columns, state.history);
-    drawColumnFills(f, state.columns, state.scratch);
-    drawCurves(f, state.columns, state.scratch);
+    drawColumnFills(f, state.columns);
+    drawCurves(f, state.columns);
     drawActivityMap(f, state.history);
   }
   const HandleHover hover = runRangeHandleStep(f);

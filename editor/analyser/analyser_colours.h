@@ -11,17 +11,6 @@ struct Rgba {
 
 inline void setColour(VarnockView& view, const Rgba& c) { view.setColour(c.r, c.g, c.b, c.a); }
 
-// One channel 0..1 as the view turns it into a byte: trunc(min(255, c * 255 + 0.5)), not below 0.
-inline int colourByte(double c) {
-  const double v = c * 255.0 + 0.5 < 255.0 ? c * 255.0 + 0.5 : 255.0;
-  return v > 0.0 ? static_cast<int>(v) : 0;
-}
-// The four bytes of a colour in one number, for telling 8-bit colours apart.
-inline unsigned long long colourKey(double r, double g, double b, double a) {
-  return ((static_cast<unsigned long long>(colourByte(r)) * 256 + colourByte(g)) * 256 + colourByte(b)) * 256 +
-         colourByte(a);
-}
-
 // Spectrum area and activity map.
 inline constexpr Rgba kSpectrumPanel{0.075, 0.078, 0.1, 1.0};
 inline constexpr Rgba kActivityPanel{0.042, 0.045, 0.056, 1.0};

@@ -26,23 +26,13 @@ struct AnalyserFrame {
   int h3, h4, h5, h6;      // text slot sizes of this frame, px
 };
 
-// Scratch space of the drawing steps, part of the analyser's state so that
-// nothing is allocated per frame: the polygons of the column fills (up to
-// four points per column) and the input curve's columns ordered by colour.
-struct DrawScratch {
-  static constexpr int kMaxPoints = 4 * ColumnState::kMaxColumns + 8;
-  float xy[2 * kMaxPoints];
-  unsigned long long inputKey[ColumnState::kMaxColumns];   // 8-bit colour and thickness per column
-  int inputOrder[ColumnState::kMaxColumns];                // columns sorted by (key, column)
-};
-
 // Places a text run at (x, y) in the current font slot and colour.
 void textAt(VarnockView& view, const char* text, double x, double y);
 
 // ---- Step 1 and 2: spectrum area ----
 void drawPanelsAndGrids(AnalyserFrame& f);
-void drawColumnFills(AnalyserFrame& f, const ColumnState& columns, DrawScratch& scratch);
-void drawCurves(AnalyserFrame& f, const ColumnState& columns, DrawScratch& scratch);
+void drawColumnFills(AnalyserFrame& f, const ColumnState& columns);
+void drawCurves(AnalyserFrame& f, const ColumnState& columns);
 
 // ---- Step 2 and 8: activity map ----
 // Push, cells, label, help text, marker scan and markers.

@@ -5,7 +5,6 @@
 // as long as the editor window; allocated once when the view is created and
 // never during a frame. UI thread only.
 #include "editor/analyser/activity_history.h"
-#include "editor/analyser/analyser_frame.h"
 #include "editor/analyser/column_pass.h"
 #include "editor/analyser/held_peak.h"
 
@@ -15,7 +14,6 @@ struct AnalyserState {
   ColumnState columns;        // levels at -120 dB, everything else 0
   ActivityHistory history;    // empty map, no markers
   HeldPeak heldPeak;          // reset again by the view's first frame
-  DrawScratch scratch;        // fill outlines and curve ordering, rebuilt every frame
 };
 
 } // namespace varnock

@@ -1,15 +1,12 @@
 // The spectrum area: panels, frequency and gain grids, the per-column fills
-// and the four curves. Each fill is a vertical strip per pixel column; a run
-// of neighbouring strips is drawn as one polygon (the same pixels as one line
-// per column, in a few draw calls). Each curve is drawn whole before the
-// next (all thresholds, then all inputs, ...), as polylines of one colour.
+// (one vertical line per column) and the four curves (one segment per column
+// and curve).
 #include <algorithm>
 #include <cmath>
 
 #include "editor/analyser/analyser_colours.h"
 #include "editor/analyser/analyser_frame.h"
 #include "editor/analyser/analyser_text.h"
-#include "editor/analyser/curve_stroker.h"
 
 namespace varnock {
 
@@ -64,68 +61,6 @@ void drawGainGrid(AnalyserFrame& f) {
   v.line(g.left, g.gainZeroY, g.right(), g.gainZeroY);
 }
 
-// Fills runs of columns whose span is not empty, as polygons: column c
-// covers x .. x + 1 and, like a vertical line between pixel centres,
-// upper + 0.5 .. lower + 0.5. span(c, upper, lower) gives the column's extent
-// and whether it is drawn. A polygon covers at most kPolygonColumns columns:
-// the rasteriser's cost of a concave fill grows with the width its triangle
-// fan spans, and pixel-aligned joins between pieces leave no seam.
-constexpr int kPolygonColumns = 32;
-
-template <typename Span>
-void fillColumnRuns(VarnockView& v, DrawScratch& scratch, const AnalyserGeometry& g, int count, Span span) {
-  float* xy = scratch.xy;
-  double upper = 0.0, lower = 0.0;
-  for (int c0 = 0; c0 < count;) {
-    if (!span(c0, upper, lower)) {
-      ++c0;
-      continue;
-    }
-    int c1 = c0;
-    while (c1 + 1 < count && c1 + 1 < c0 + kPolygonColumns && span(c1 + 1, upper, lower)) ++c1;
-    int n = 0;
-    auto point = [&](double x, double y) {
-      xy[2 * n] = static_cast<float>(x);
-      xy[2 * n + 1] = static_cast<float>(y + 0.5);
-      ++n;
-    };
-    for (int c = c0; c <= c1; ++c) {
-      span(c, upper, lower);
-      point(g.left + c, upper);
-      point(g.left + c + 1, upper);
-    }
-    for (int c = c1; c >= c0; --c) {
-      span(c, upper, lower);
-      point(g.left + c + 1, lower);
-      point(g.left + c, lower);
-    }
-    v.fillPolygon(xy, n);
-    c0 = c1 + 1;
-  }
-}
-
-// The gain glow: the union of the gain polyline over columns c0 - 1 .. c1
-// shifted by every whole offset -w .. +w (1-pixel lines between pixel
-// centres), that is the band from y - w to y + w + 1 along the polyline,
-// filled in pieces of at most kPolygonColumns segments.
-void fillGlowBand(VarnockView& v, DrawScratch& scratch, const AnalyserGeometry& g, const double* y, int c0,
-                  int c1, int w) {
-  float* xy = scratch.xy;
-  for (int p0 = c0; p0 <= c1; p0 += kPolygonColumns) {
-    const int p1 = std::min(c1, p0 + kPolygonColumns - 1);
-    int n = 0;
-    for (int c = p0 - 1; c <= p1; ++c, ++n) {
-      xy[2 * n] = static_cast<float>(g.left + c + 0.5);
-      xy[2 * n + 1] = static_cast<float>(y[c] - w);
-    }
-    for (int c = p1; c >= p0 - 1; --c, ++n) {
-      xy[2 * n] = static_cast<float>(g.left + c + 0.5);
-      xy[2 * n + 1] = static_cast<float>(y[c] + w + 1);
-    }
-    v.fillPolygon(xy, n);
-  }
-}
-
 } // namespace
 
 void drawPanelsAndGrids(AnalyserFrame& f) {
@@ -141,124 +76,76 @@ void drawPanelsAndGrids(AnalyserFrame& f) {
   drawGainGrid(f);
 }
 
-void drawColumnFills(AnalyserFrame& f, const ColumnState& columns, DrawScratch& scratch) {
+void drawColumnFills(AnalyserFrame& f, const ColumnState& columns) {
   VarnockView& v = f.view;
   const AnalyserGeometry& g = f.g;
   const SpectralEngine& e = v.engine;
   const int count = g.columnCount;
+  // Each fill is a vertical line in its own pixel column and touches no
+  // other column, so drawing all columns' input fills, then all bands, then
+  // all gain fills gives the pixels of drawing each column's three in turn,
+  // in runs of one colour.
   if (e.showInput) {
     // The area under the input curve.
     setColour(v, kInputFill);
-    fillColumnRuns(v, scratch, g, count, [&](int c, double& upper, double& lower) {
-      upper = columns.inputY[c];
-      lower = g.spectrumBottom();
-      return upper < lower;
-    });
+    for (int c = 0; c < count; ++c) v.line(g.left + c, g.spectrumBottom(), g.left + c, columns.inputY[c]);
   }
   if (e.showInput && e.showOutput) {
     // The band between input and output: what was cut or added.
     v.setColour(f.accent, kBandAlpha);
-    fillColumnRuns(v, scratch, g, count, [&](int c, double& upper, double& lower) {
-      upper = std::min(columns.inputY[c], columns.outputY[c]);
-      lower = std::max(columns.inputY[c], columns.outputY[c]);
-      return lower - upper > 0.5;
-    });
+    for (int c = 0; c < count; ++c)
+      if (std::fabs(columns.inputY[c] - columns.outputY[c]) > 0.5)
+        v.line(g.left + c, columns.outputY[c], g.left + c, columns.inputY[c]);
   }
   if (e.showGain) {
     // The area between the gain curve and its zero line.
     v.setColour(f.accent, kGainFillAlpha);
-    fillColumnRuns(v, scratch, g, count, [&](int c, double& upper, double& lower) {
-      upper = std::min(columns.gainY[c], g.gainZeroY);
-      lower = std::max(columns.gainY[c], g.gainZeroY);
-      return upper < lower;
-    });
+    for (int c = 0; c < count; ++c) v.line(g.left + c, columns.gainY[c], g.left + c, g.gainZeroY);
   }
 }
 
-void drawCurves(AnalyserFrame& f, const ColumnState& columns, DrawScratch& scratch) {
+void drawCurves(AnalyserFrame& f, const ColumnState& columns) {
   VarnockView& v = f.view;
   const AnalyserGeometry& g = f.g;
   const SpectralEngine& e = v.engine;
   const int count = g.columnCount;
-  CurveStroker stroker(v);
-  // Segment c runs from (x - 1, y[c - 1]) to (x, y[c]); a run of segments
-  // c0 .. c1 is one polyline through columns c0 - 1 .. c1, shifted by dy.
-  auto polyline = [&](const double* y, int c0, int c1, double dy) {
-    stroker.moveTo(g.left + c0 - 1, y[c0 - 1] + dy);
-    for (int c = c0; c <= c1; ++c) stroker.lineTo(g.left + c, y[c] + dy);
-  };
-
-  if (e.showThreshold) {
-    // Dashes of four segments (the first of three) with four-column gaps.
-    stroker.setColour(kThresholdLine.r, kThresholdLine.g, kThresholdLine.b, kThresholdLine.a);
-    for (int c0 = 1; c0 < count; c0 = (c0 / (2 * kDashColumns) + 1) * 2 * kDashColumns)
-      polyline(columns.thresholdY, c0, std::min(count - 1, (c0 / kDashColumns + 1) * kDashColumns - 1), 0.0);
-  }
-  if (e.showInput && count > 1) {
-    // Where processing happens the line turns towards the accent, brightens
-    // and (above 0.3) doubles one pixel higher. Every stroke of a new colour
-    // costs the rasteriser far more than a longer path, so the columns are
-    // drawn grouped by their 8-bit colour: one stroke per colour, one
-    // polyline per run of neighbouring columns within it.
-    const Rgb idle = kInputLineIdle;
-    auto colourOf = [&](int c, double rgba[4]) {
+  const Rgb idle = kInputLineIdle;
+  const Rgb& accent = f.accent;
+  const int glowHalfWidth = static_cast<int>(std::max(1.0, std::floor(2.0 * g.scale + 0.5)));
+  // Column by column, each curve is one segment from (x - 1, y[c - 1]) to
+  // (x, y[c]); neighbouring segments overlap at their shared column, so the
+  // order threshold, input, output, gain holds across the whole curve pass.
+  for (int c = 1; c < count; ++c) {
+    const double x = g.left + c;
+    auto segment = [&](const double* y, double shift) { v.line(x - 1.0, y[c - 1] + shift, x, y[c] + shift); };
+    if (e.showThreshold && (c / kDashColumns) % 2 == 0) {
+      // Dashes of four columns and gaps of four (the first dash has three segments).
+      setColour(v, kThresholdLine);
+      segment(columns.thresholdY, 0.0);
+    }
+    if (e.showInput) {
+      // Where processing happens the line turns towards the accent, brightens and thickens.
       const double a = std::min(1.0, columns.activityLevel[c]);
-      rgba[0] = idle.r + a * (f.accent.r - idle.r);
-      rgba[1] = idle.g + a * (f.accent.g - idle.g);
-      rgba[2] = idle.b + a * (f.accent.b - idle.b);
-      rgba[3] = 0.5 + 0.5 * a;
-      return a > kTintThickenAbove;
-    };
-    int n = 0;
-    for (int c = 1; c < count; ++c) {
-      double rgba[4];
-      const bool thick = colourOf(c, rgba);
-      scratch.inputKey[c] = colourKey(rgba[0], rgba[1], rgba[2], rgba[3]) * 2 + (thick ? 1 : 0);
-      scratch.inputOrder[n++] = c;
+      v.setColour(idle.r + a * (accent.r - idle.r), idle.g + a * (accent.g - idle.g), idle.b + a * (accent.b - idle.b),
+                  0.5 + 0.5 * a);
+      segment(columns.inputY, 0.0);
+      if (a > kTintThickenAbove) segment(columns.inputY, -1.0);
     }
-    std::sort(scratch.inputOrder, scratch.inputOrder + n, [&](int a, int b) {
-      return scratch.inputKey[a] != scratch.inputKey[b] ? scratch.inputKey[a] < scratch.inputKey[b] : a < b;
-    });
-    for (int i = 0; i < n;) {
-      const int c0 = scratch.inputOrder[i];
-      int j = i;
-      while (j + 1 < n && scratch.inputOrder[j + 1] == scratch.inputOrder[j] + 1 &&
-             scratch.inputKey[scratch.inputOrder[j + 1]] == scratch.inputKey[c0])
-        ++j;
-      const int c1 = scratch.inputOrder[j];
-      double rgba[4];
-      const bool thick = colourOf(c0, rgba);
-      stroker.setColour(rgba[0], rgba[1], rgba[2], rgba[3]);
-      polyline(columns.inputY, c0, c1, 0.0);
-      if (thick) polyline(columns.inputY, c0, c1, -1.0);
-      i = j + 1;
+    if (e.showOutput) {
+      setColour(v, kOutputLine);
+      segment(columns.outputY, 0.0);
     }
-  }
-  if (e.showOutput && count > 1) {
-    stroker.setColour(kOutputLine.r, kOutputLine.g, kOutputLine.b, kOutputLine.a);
-    polyline(columns.outputY, 1, count - 1, 0.0);
-  }
-  if (e.showGain && count > 1) {
-    // A soft glow where the gain leaves its zero line, then a 2-pixel core.
-    const int w = static_cast<int>(std::max(1.0, std::floor(2.0 * g.scale + 0.5)));
-    auto glows = [&](int c) {
-      return std::fabs(columns.gainY[c] - g.gainZeroY) > 0.5 || std::fabs(columns.gainY[c - 1] - g.gainZeroY) > 0.5;
-    };
-    stroker.finish();
-    v.setColour(f.accent, kGainGlowAlpha);
-    for (int c0 = 1; c0 < count;) {
-      if (!glows(c0)) {
-        ++c0;
-        continue;
+    if (e.showGain) {
+      // A soft glow where the gain leaves its zero line (2w + 1 shifted
+      // copies whose alpha adds up where they overlap), then a 2-pixel core.
+      if (std::fabs(columns.gainY[c] - g.gainZeroY) > 0.5 || std::fabs(columns.gainY[c - 1] - g.gainZeroY) > 0.5) {
+        v.setColour(accent, kGainGlowAlpha);
+        for (int k = -glowHalfWidth; k <= glowHalfWidth; ++k) segment(columns.gainY, k);
       }
-      int c1 = c0;
-      while (c1 + 1 < count && glows(c1 + 1)) ++c1;
-      fillGlowBand(v, scratch, g, columns.gainY, c0, c1, w);
-      c0 = c1 + 1;
+      v.setColour(0.35 + 0.65 * accent.r, 0.35 + 0.65 * accent.g, 0.35 + 0.65 * accent.b, 1.0);
+      segment(columns.gainY, 0.0);
+      segment(columns.gainY, 1.0);
     }
-    stroker.setColour(0.35 + 0.65 * f.accent.r, 0.35 + 0.65 * f.accent.g, 0.35 + 0.65 * f.accent.b, 1.0);
-    polyline(columns.gainY, 1, count - 1, 0.0);
-    polyline(columns.gainY, 1, count - 1, 1.0);
   }
 }
 

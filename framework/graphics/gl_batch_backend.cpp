@@ -1,15 +1,17 @@
 // The batching NanoVG back end: NanoVG's render callbacks record commands
-// and vertices while a frame is built; renderFlush (nvgEndFrame) uploads all
-// vertices at once and issues the draws. The fill, stroke and paint logic is
+// and geometry while a frame is built; renderFlush (nvgEndFrame) uploads all
+// vertices and indices at once and issues the draws. The fill, stroke and paint logic is
 // a port of NanoVG's nanovg_gl.h (zlib licence, Copyright (c) 2009-2013
 // Mikko Mononen), rearranged so that solid calls share draws.
 #include "framework/graphics/gl_batch_backend.h"
 
 #include <cmath>
 #include <cstddef>
+#include <cstdint>
 #include <cstring>
 #include <vector>
 
+#include "framework/graphics/gl_batch_geometry.h"
 #include "framework/graphics/gl_batch_programs.h"
 #include "framework/graphics/gl_batch_textures.h"
 #include "nanovg.h"
@@ -26,26 +28,25 @@ struct Blend {
 };
 
 enum class CommandKind {
-  Triangles,     // one draw of [first, first + count)
+  Triangles,     // one draw of `triangles`
   StencilFill,   // non-zero winding into the stencil, fringe outside it, cover quad
 };
 
-// One recorded draw. Vertex ranges index the frame's vertex array.
+// A run of the frame's triangle indices and the vertices they use (vertices
+// of a run are contiguous too, since each call appends both).
+struct IndexRange {
+  int first = 0, count = 0;                    // indices
+  int firstVertex = 0, endVertex = 0;          // vertices [firstVertex, endVertex)
+};
+
+// One recorded draw.
 struct Command {
   CommandKind kind = CommandKind::Triangles;
   int paintIndex = -1;         // PaintProgram with these uniforms; -1: VertexColourProgram
   int image = 0;               // texture id, 0 for none
   Blend blend;
-  int first = 0, count = 0;    // the triangles (StencilFill: the fringe)
-  int stencilFirst = 0, stencilCount = 0;
-  int coverFirst = 0, coverCount = 0;
-};
-
-// The per-vertex values of one call.
-struct VertexStyle {
-  float r = 0.f, g = 0.f, b = 0.f, a = 0.f;    // premultiplied
-  float strokeMult = 1.f;
-  float textured = 0.f;
+  IndexRange triangles;        // Triangles: everything; StencilFill: the fringe
+  IndexRange stencil, cover;   // StencilFill only
 };
 
 // GL state already set during a flush, so that only changes reach GL.
@@ -64,11 +65,12 @@ struct Backend {
   PaintProgram paintProgram;
   TextureTable textures;
   int dummyTexture = 0;        // bound when a draw has no texture
-  GLuint vertexBuffer = 0;
+  GLuint vertexBuffer = 0, indexBuffer = 0;
+  GLsizeiptr vertexBufferBytes = 0, indexBufferBytes = 0;   // allocated GL storage
   float viewSize[2] = {1.f, 1.f};
 
   // The frame being recorded; capacity is kept from frame to frame.
-  std::vector<BatchVertex> vertices;
+  FrameGeometry geometry;
   std::vector<Command> commands;
   std::vector<PaintUniforms> paints;
 
@@ -115,64 +117,32 @@ bool isSolid(const NVGpaint& paint, const NVGscissor& scissor) {
          !hasScissor(scissor);
 }
 
-VertexStyle colourStyle(const NVGcolor& c, float strokeMult, float textured) {
+// strokeMult 0 marks text.
+VertexStyle colourStyle(const NVGcolor& c, float strokeMult) {
   VertexStyle s;
   s.r = c.r * c.a;
   s.g = c.g * c.a;
   s.b = c.b * c.a;
   s.a = c.a;
   s.strokeMult = strokeMult;
-  s.textured = textured;
   return s;
 }
 
 // NanoVG's coverage slope across a stroke of `width` (fills: width = fringe, slope 1).
 float strokeMultFor(float width, float fringe) { return (width * 0.5f + fringe * 0.5f) / fringe; }
 
-// ---- Vertices ----
-
-BatchVertex* grow(Backend& b, int n) {
-  const std::size_t at = b.vertices.size();
-  b.vertices.resize(at + static_cast<std::size_t>(n));
-  return b.vertices.data() + at;
+// Starts a range at the end of the geometry; endRange() extends it to the end.
+IndexRange beginRange(const Backend& b) {
+  IndexRange range;
+  range.first = b.geometry.IndexCount();
+  range.firstVertex = range.endVertex = b.geometry.VertexCount();
+  return range;
 }
 
-void put(BatchVertex* dst, const NVGvertex& v, const VertexStyle& s) {
-  *dst = BatchVertex{v.x, v.y, v.u, v.v, s.r, s.g, s.b, s.a, s.strokeMult, s.textured};
+void endRange(const Backend& b, IndexRange* range) {
+  range->count = b.geometry.IndexCount() - range->first;
+  range->endVertex = b.geometry.VertexCount();
 }
-
-// A triangle fan as a list: (0, i, i + 1), GL's own order, so facing is kept.
-void appendFan(Backend& b, const NVGvertex* v, int n, const VertexStyle& s) {
-  if (n < 3) return;
-  BatchVertex* dst = grow(b, 3 * (n - 2));
-  for (int i = 1; i + 1 < n; ++i) {
-    put(dst++, v[0], s);
-    put(dst++, v[i], s);
-    put(dst++, v[i + 1], s);
-  }
-}
-
-// A triangle strip as a list in GL's order: odd triangles swap their first
-// two vertices, so every triangle keeps the facing it has in the strip.
-void appendStrip(Backend& b, const NVGvertex* v, int n, const VertexStyle& s) {
-  if (n < 3) return;
-  BatchVertex* dst = grow(b, 3 * (n - 2));
-  for (int i = 0; i + 2 < n; ++i) {
-    const bool odd = (i & 1) != 0;
-    put(dst++, v[odd ? i + 1 : i], s);
-    put(dst++, v[odd ? i : i + 1], s);
-    put(dst++, v[i + 2], s);
-  }
-}
-
-void appendTriangles(Backend& b, const NVGvertex* v, int n, const VertexStyle& s) {
-  if (n < 3) return;
-  n -= n % 3;
-  BatchVertex* dst = grow(b, n);
-  for (int i = 0; i < n; ++i) put(dst++, v[i], s);
-}
-
-int vertexCount(const Backend& b) { return static_cast<int>(b.vertices.size()); }
 
 // ---- Commands ----
 
@@ -191,7 +161,7 @@ Command& batchFor(Backend& b, const Blend& blend, int image) {
   Command command;
   command.blend = blend;
   command.image = image;
-  command.first = vertexCount(b);
+  command.triangles = beginRange(b);
   b.commands.push_back(command);
   return b.commands.back();
 }
@@ -270,7 +240,7 @@ Command* paintCommand(Backend& b, CommandKind kind, const Blend& blend, const NV
   command.paintIndex = static_cast<int>(b.paints.size()) - 1;
   command.image = paint.image;
   command.blend = blend;
-  command.first = vertexCount(b);
+  command.triangles = beginRange(b);
   b.commands.push_back(command);
   return &b.commands.back();
 }
@@ -281,6 +251,7 @@ int renderCreate(void* uptr, void* /*otherUptr*/) {
   Backend& b = *static_cast<Backend*>(uptr);
   if (!CreatePrograms(b.antialias, &b.colourProgram, &b.paintProgram)) return 0;
   glGenBuffers(1, &b.vertexBuffer);
+  glGenBuffers(1, &b.indexBuffer);
   b.dummyTexture = b.textures.Create(NVG_TEXTURE_ALPHA, 1, 1, 0, nullptr);
   return 1;
 }
@@ -310,7 +281,7 @@ void renderViewport(void* uptr, float width, float height, float /*devicePixelRa
 }
 
 void clearFrame(Backend& b) {
-  b.vertices.clear();
+  b.geometry.Clear();
   b.commands.clear();
   b.paints.clear();
 }
@@ -322,15 +293,14 @@ void renderFill(void* uptr, NVGpaint* paint, NVGcompositeOperationState op, NVGs
   Backend& b = *static_cast<Backend*>(uptr);
   const Blend blend = toBlend(op);
   const bool solid = isSolid(*paint, *scissor);
-  const VertexStyle style = colourStyle(paint->innerColor, 1.f, 0.f);
+  const VertexStyle style = colourStyle(paint->innerColor, 1.f);
   if (npaths == 1 && paths[0].convex) {
     // Convex: the fan and its half fringe need no stencil.
     Command* command = solid ? &batchFor(b, blend, 0)
                              : paintCommand(b, CommandKind::Triangles, blend, *paint, *scissor, fringe, fringe);
     if (!command) return;
-    appendFan(b, paths[0].fill, paths[0].nfill, style);
-    appendStrip(b, paths[0].stroke, paths[0].nstroke, style);
-    command->count = vertexCount(b) - command->first;
+    b.geometry.AppendConvexFill(paths[0], fringe, style);
+    endRange(b, &command->triangles);
     return;
   }
   Command* command = solid ? nullptr : paintCommand(b, CommandKind::StencilFill, blend, *paint, *scissor, fringe, fringe);
@@ -341,20 +311,20 @@ void renderFill(void* uptr, NVGpaint* paint, NVGcompositeOperationState op, NVGs
     command->kind = CommandKind::StencilFill;
     command->blend = blend;
   }
-  command->stencilFirst = vertexCount(b);
-  for (int i = 0; i < npaths; ++i) appendFan(b, paths[i].fill, paths[i].nfill, style);
-  command->stencilCount = vertexCount(b) - command->stencilFirst;
-  command->first = vertexCount(b);
-  for (int i = 0; i < npaths; ++i) appendStrip(b, paths[i].stroke, paths[i].nstroke, style);
-  command->count = vertexCount(b) - command->first;
+  command->stencil = beginRange(b);
+  for (int i = 0; i < npaths; ++i) b.geometry.AppendFan(paths[i].fill, paths[i].nfill, style);
+  endRange(b, &command->stencil);
+  command->triangles = beginRange(b);
+  for (int i = 0; i < npaths; ++i) b.geometry.AppendStrip(paths[i].stroke, paths[i].nstroke, style);
+  endRange(b, &command->triangles);
   // The cover: the bounding box as NanoVG's strip of four.
   const NVGvertex quad[4] = {{bounds[2], bounds[3], 0.5f, 1.f},
                              {bounds[2], bounds[1], 0.5f, 1.f},
                              {bounds[0], bounds[3], 0.5f, 1.f},
                              {bounds[0], bounds[1], 0.5f, 1.f}};
-  command->coverFirst = vertexCount(b);
-  appendStrip(b, quad, 4, style);
-  command->coverCount = vertexCount(b) - command->coverFirst;
+  command->cover = beginRange(b);
+  b.geometry.AppendStrip(quad, 4, style);
+  endRange(b, &command->cover);
 }
 
 void renderStroke(void* uptr, NVGpaint* paint, NVGcompositeOperationState op, NVGscissor* scissor, float fringe,
@@ -365,9 +335,9 @@ void renderStroke(void* uptr, NVGpaint* paint, NVGcompositeOperationState op, NV
                          ? &batchFor(b, blend, 0)
                          : paintCommand(b, CommandKind::Triangles, blend, *paint, *scissor, strokeWidth, fringe);
   if (!command) return;
-  const VertexStyle style = colourStyle(paint->innerColor, strokeMultFor(strokeWidth, fringe), 0.f);
-  for (int i = 0; i < npaths; ++i) appendStrip(b, paths[i].stroke, paths[i].nstroke, style);
-  command->count = vertexCount(b) - command->first;
+  const VertexStyle style = colourStyle(paint->innerColor, strokeMultFor(strokeWidth, fringe));
+  for (int i = 0; i < npaths; ++i) b.geometry.AppendStroke(paths[i].stroke, paths[i].nstroke, style);
+  endRange(b, &command->triangles);
 }
 
 void renderTriangles(void* uptr, NVGpaint* paint, NVGcompositeOperationState op, NVGscissor* scissor,
@@ -383,15 +353,18 @@ void renderTriangles(void* uptr, NVGpaint* paint, NVGcompositeOperationState op,
     if (!command) return;
     b.paints[static_cast<std::size_t>(command->paintIndex)].type = kPaintTexturedTriangles;
   }
-  appendTriangles(b, verts, nverts, colourStyle(paint->innerColor, 1.f, 1.f));
-  command->count = vertexCount(b) - command->first;
+  b.geometry.AppendTriangles(verts, nverts, colourStyle(paint->innerColor, 0.f));
+  endRange(b, &command->triangles);
 }
 
 // ---- Flush ----
 
-void drawTriangles(Backend& b, int first, int count) {
-  if (count <= 0) return;
-  glDrawArrays(GL_TRIANGLES, first, count);
+// Draws a range of indices as triangles: the one draw call of the back end.
+void drawTriangles(Backend& b, const IndexRange& range) {
+  if (range.count <= 0) return;
+  glDrawRangeElements(GL_TRIANGLES, static_cast<GLuint>(range.firstVertex), static_cast<GLuint>(range.endVertex - 1),
+                      range.count, GL_UNSIGNED_INT,
+                      reinterpret_cast<const GLvoid*>(static_cast<std::size_t>(range.first) * sizeof(std::uint32_t)));
   ++b.drawCalls;
 }
 
@@ -446,17 +419,17 @@ void drawStencilFill(Backend& b, FlushState& state, const Command& command) {
   glStencilOpSeparate(GL_BACK, GL_KEEP, GL_KEEP, GL_DECR_WRAP);
   glDisable(GL_CULL_FACE);
   applyCommandState(b, state, command);
-  drawTriangles(b, command.stencilFirst, command.stencilCount);
+  drawTriangles(b, command.stencil);
   glEnable(GL_CULL_FACE);
   glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
-  if (command.count > 0) {
+  if (command.triangles.count > 0) {
     glStencilFunc(GL_EQUAL, 0x00, 0xff);
     glStencilOp(GL_KEEP, GL_KEEP, GL_KEEP);
-    drawTriangles(b, command.first, command.count);
+    drawTriangles(b, command.triangles);
   }
   glStencilFunc(GL_NOTEQUAL, 0x00, 0xff);
   glStencilOp(GL_ZERO, GL_ZERO, GL_ZERO);
-  drawTriangles(b, command.coverFirst, command.coverCount);
+  drawTriangles(b, command.cover);
   glDisable(GL_STENCIL_TEST);
 }
 
@@ -464,6 +437,19 @@ void setAttribute(GLuint index, int components, std::size_t offset) {
   glEnableVertexAttribArray(index);
   glVertexAttribPointer(index, components, GL_FLOAT, GL_FALSE, sizeof(BatchVertex),
                         reinterpret_cast<const GLvoid*>(offset));
+}
+
+// Copies `bytes` into the bound buffer; its storage only ever grows (by
+// doubling), so a steady frame reuses it.
+void upload(GLenum target, const void* data, std::size_t bytes, GLsizeiptr* allocated) {
+  const auto size = static_cast<GLsizeiptr>(bytes);
+  if (size > *allocated) {
+    GLsizeiptr capacity = *allocated > 0 ? *allocated : 64 * 1024;
+    while (capacity < size) capacity *= 2;
+    glBufferData(target, capacity, nullptr, GL_STREAM_DRAW);
+    *allocated = capacity;
+  }
+  if (size > 0) glBufferSubData(target, 0, size, data);
 }
 
 void setFrameUniforms(GLuint program, GLint tex, GLint viewSize, const float* size) {
@@ -489,12 +475,14 @@ void renderFlush(void* uptr) {
     glActiveTexture(GL_TEXTURE0);
 
     glBindBuffer(GL_ARRAY_BUFFER, b.vertexBuffer);
-    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(b.vertices.size() * sizeof(BatchVertex)),
-                 b.vertices.data(), GL_STREAM_DRAW);
+    upload(GL_ARRAY_BUFFER, b.geometry.Vertices(), b.geometry.VertexCount() * sizeof(BatchVertex),
+           &b.vertexBufferBytes);
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, b.indexBuffer);
+    upload(GL_ELEMENT_ARRAY_BUFFER, b.geometry.Indices(), b.geometry.IndexCount() * sizeof(std::uint32_t),
+           &b.indexBufferBytes);
     setAttribute(kAttrPosition, 2, offsetof(BatchVertex, x));
-    setAttribute(kAttrTexCoord, 2, offsetof(BatchVertex, u));
+    setAttribute(kAttrCoverage, 4, offsetof(BatchVertex, u));
     setAttribute(kAttrColour, 4, offsetof(BatchVertex, r));
-    setAttribute(kAttrParams, 2, offsetof(BatchVertex, strokeMult));
     setFrameUniforms(b.paintProgram.program, b.paintProgram.tex, b.paintProgram.viewSize, b.viewSize);
     setFrameUniforms(b.colourProgram.program, b.colourProgram.tex, b.colourProgram.viewSize, b.viewSize);
 
@@ -505,18 +493,20 @@ void renderFlush(void* uptr) {
         drawStencilFill(b, state, command);
       } else {
         applyCommandState(b, state, command);
-        drawTriangles(b, command.first, command.count);
+        drawTriangles(b, command.triangles);
       }
     }
 
-    for (GLuint index : {kAttrPosition, kAttrTexCoord, kAttrColour, kAttrParams}) glDisableVertexAttribArray(index);
+    for (GLuint index : {kAttrPosition, kAttrCoverage, kAttrColour}) glDisableVertexAttribArray(index);
     glDisable(GL_CULL_FACE);
     glBindBuffer(GL_ARRAY_BUFFER, 0);
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
     glUseProgram(0);
     glBindTexture(GL_TEXTURE_2D, 0);
   }
   b.lastFrame.drawCalls = b.drawCalls;
-  b.lastFrame.vertices = vertexCount(b);
+  b.lastFrame.vertices = b.geometry.VertexCount();
+  b.lastFrame.indices = b.geometry.IndexCount();
   clearFrame(b);
 }
 
@@ -525,6 +515,7 @@ void renderDelete(void* uptr) {
   if (!b) return;
   DeletePrograms(&b->colourProgram, &b->paintProgram);
   if (b->vertexBuffer) glDeleteBuffers(1, &b->vertexBuffer);
+  if (b->indexBuffer) glDeleteBuffers(1, &b->indexBuffer);
   b->textures.Clear();
   delete b;
 }

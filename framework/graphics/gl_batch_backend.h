@@ -7,10 +7,10 @@
 // - solid fills of one convex path (rectangles, circles, triangles) with their
 //   anti-aliasing fringe, solid strokes (without the stencil pass: every
 //   stroke blends once per covering triangle) and atlas text are turned into
-//   triangle lists whose vertices carry the colour and the coverage slope, so
-//   consecutive calls with the same blend mode and texture append to one
-//   batch, drawn with one glDrawArrays at the next state change or at the
-//   end of the frame;
+//   indexed triangle lists whose vertices carry the colour and the coverage
+//   slope, so consecutive calls with the same blend mode and texture append
+//   to one batch, drawn with one glDrawElements at the next state change or
+//   at the end of the frame;
 // - fills that need the stencil (several sub-paths or a concave outline) end
 //   the batch and take three draws for all their sub-paths together: the
 //   non-zero winding count, the fringe outside it, and a cover quad;
@@ -18,7 +18,8 @@
 //   with their paint in uniforms, as the stock back end draws everything.
 // Textures (the font atlas included) are handled as the stock GL2 back end
 // handles them. Commands are recorded while the frame is built and sent to
-// GL in nvgEndFrame, as the stock back end does.
+// GL in nvgEndFrame, as the stock back end does; the frame's vertices and
+// indices are uploaded once, into buffers that keep their storage.
 //
 // Thread: the thread on which the GL context used at creation is current.
 // Owner: the caller; delete the context with DeleteBatchedNanoVG while that
@@ -35,8 +36,9 @@ void DeleteBatchedNanoVG(NVGcontext* context);
 
 // What the last nvgEndFrame sent to GL.
 struct BatchFrameStats {
-  int drawCalls = 0;     // glDrawArrays calls
+  int drawCalls = 0;     // GL draw calls (each one glDrawElements)
   int vertices = 0;      // vertices uploaded
+  int indices = 0;       // triangle indices uploaded (3 per triangle)
 };
 // The statistics of `context`'s last frame; zeros for a context of another back end.
 BatchFrameStats LastBatchFrameStats(NVGcontext* context);

@@ -11,45 +11,49 @@ constexpr const char* kHeader = "#version 120\n";
 constexpr const char* kVertexShader = R"(
 uniform vec2 viewSize;
 attribute vec2 vertex;
-attribute vec2 tcoord;
+attribute vec4 coverage;
 attribute vec4 colour;
-attribute vec2 params;
-varying vec2 ftcoord;
 varying vec2 fpos;
+varying vec4 fcoverage;
 varying vec4 fcolour;
-varying vec2 fparams;
 void main(void) {
-  ftcoord = tcoord;
   fpos = vertex;
+  fcoverage = coverage;
   fcolour = colour;
-  fparams = params;
   gl_Position = vec4(2.0 * vertex.x / viewSize.x - 1.0, 1.0 - 2.0 * vertex.y / viewSize.y, 0.0, 1.0);
 }
 )";
 
-// Solid geometry: colour times coverage. NanoVG's stroke coverage runs from
-// 0 at u = 0 and u = 1 to 1 in the middle, with the slope strokeMult, and
-// fades with v at butt ends; fills have u = 0.5 inside and 0 or 1 on the
-// outer edge of their fringe. Text: colour times the atlas.
+// Coverage as NanoVG's shader computes it: across a stroke it runs from 0 at
+// u = 0 and u = 1 to 1 in the middle with the slope strokeMult (fills have
+// u = 0.5 inside and 0 or 1 on the outer edge of their fringe); along a
+// stroke it fades out over its butt ends, where v (from the start) or vEnd
+// (from the end) drops below 1.
+constexpr const char* kCoverage = R"(
+#ifdef EDGE_AA
+float coverage(vec4 c, float strokeMult) {
+  return min(1.0, (1.0 - abs(c.x * 2.0 - 1.0)) * strokeMult) * min(1.0, min(c.y, c.z));
+}
+#else
+float coverage(vec4 c, float strokeMult) { return 1.0; }
+#endif
+)";
+
+// Solid geometry: colour times coverage. Text (strokeMult 0): colour times
+// the atlas at (u, v).
 constexpr const char* kVertexColourFragment = R"(
 uniform sampler2D tex;
 uniform float texType;
-varying vec2 ftcoord;
+varying vec4 fcoverage;
 varying vec4 fcolour;
-varying vec2 fparams;
 void main(void) {
-  if (fparams.y > 0.5) {
-    vec4 t = texture2D(tex, ftcoord);
+  if (fcoverage.w <= 0.0) {
+    vec4 t = texture2D(tex, fcoverage.xy);
     if (texType == 1.0) t = vec4(t.xyz * t.w, t.w);
     if (texType == 2.0) t = vec4(t.x);
     gl_FragColor = t * fcolour;
   } else {
-#ifdef EDGE_AA
-    float coverage = min(1.0, (1.0 - abs(ftcoord.x * 2.0 - 1.0)) * fparams.x) * min(1.0, ftcoord.y);
-#else
-    float coverage = 1.0;
-#endif
-    gl_FragColor = fcolour * coverage;
+    gl_FragColor = fcolour * coverage(fcoverage, fcoverage.w);
   }
 }
 )";
@@ -57,8 +61,8 @@ void main(void) {
 constexpr const char* kPaintFragment = R"(
 uniform vec4 frag[11];
 uniform sampler2D tex;
-varying vec2 ftcoord;
 varying vec2 fpos;
+varying vec4 fcoverage;
 #define scissorMat mat3(frag[0].xyz, frag[1].xyz, frag[2].xyz)
 #define paintMat mat3(frag[3].xyz, frag[4].xyz, frag[5].xyz)
 #define innerCol frag[6]
@@ -87,11 +91,7 @@ float scissorMask(vec2 p) {
 void main(void) {
   vec4 result;
   float scissor = scissorMask(fpos);
-#ifdef EDGE_AA
-  float strokeAlpha = min(1.0, (1.0 - abs(ftcoord.x * 2.0 - 1.0)) * strokeMult) * min(1.0, ftcoord.y);
-#else
-  float strokeAlpha = 1.0;
-#endif
+  float strokeAlpha = coverage(fcoverage, strokeMult);
   if (type == 0) {
     vec2 pt = (paintMat * vec3(fpos, 1.0)).xy;
     float d = clamp((sdroundrect(pt, extent, radius) + feather * 0.5) / feather, 0.0, 1.0);
@@ -107,7 +107,7 @@ void main(void) {
     color *= strokeAlpha * scissor;
     result = color;
   } else {
-    vec4 color = texture2D(tex, ftcoord);
+    vec4 color = texture2D(tex, fcoverage.xy);
     if (texType == 1) color = vec4(color.xyz * color.w, color.w);
     if (texType == 2) color = vec4(color.x);
     color *= scissor;
@@ -117,10 +117,11 @@ void main(void) {
 }
 )";
 
+// Compiles the header, options and source; fragment shaders get the coverage function too.
 GLuint compile(GLenum kind, const char* options, const char* source) {
   const GLuint shader = glCreateShader(kind);
-  const char* parts[3] = {kHeader, options, source};
-  glShaderSource(shader, 3, parts, nullptr);
+  const char* parts[4] = {kHeader, options, kind == GL_FRAGMENT_SHADER ? kCoverage : "", source};
+  glShaderSource(shader, 4, parts, nullptr);
   glCompileShader(shader);
   GLint ok = GL_FALSE;
   glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
@@ -141,9 +142,8 @@ GLuint link(bool antialias, const char* fragmentSource) {
     glAttachShader(program, vertex);
     glAttachShader(program, fragment);
     glBindAttribLocation(program, kAttrPosition, "vertex");
-    glBindAttribLocation(program, kAttrTexCoord, "tcoord");
+    glBindAttribLocation(program, kAttrCoverage, "coverage");
     glBindAttribLocation(program, kAttrColour, "colour");
-    glBindAttribLocation(program, kAttrParams, "params");
     glLinkProgram(program);
     GLint ok = GL_FALSE;
     glGetProgramiv(program, GL_LINK_STATUS, &ok);

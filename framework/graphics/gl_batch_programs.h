@@ -5,8 +5,9 @@
 //
 // VertexColourProgram draws what is batched: solid fills and strokes (the
 // vertex colour times NanoVG's anti-aliasing coverage, computed from the
-// texture coordinate as NanoVG's own shader does) and atlas text (the vertex
-// colour times the texture), so consecutive calls need no uniform change.
+// coverage coordinates as NanoVG's own shader does) and atlas text (the
+// vertex colour times the texture), so consecutive calls need no uniform
+// change. Two vec4 varyings keep the rasteriser's per-triangle setup small.
 // PaintProgram draws one call with its paint in uniforms (gradients, image
 // patterns, scissored calls), as NanoVG's stock GL back end does for every call.
 //
@@ -20,14 +21,15 @@ namespace iplug::igraphics::glbatch {
 // One vertex of a batch: 40 bytes.
 struct BatchVertex {
   float x, y;            // editor pixels
-  float u, v;            // NanoVG's coverage coordinates, or atlas coordinates for text
+  float u, v;            // NanoVG's coverage coordinates; atlas coordinates for text
+  float vEnd;            // coverage towards a butt end, like v from the other end (1: none)
+  float strokeMult;      // coverage slope across a stroke, (width / 2 + fringe / 2) / fringe; 0 for text
   float r, g, b, a;      // premultiplied colour (VertexColourProgram only)
-  float strokeMult;      // coverage slope across a stroke: (width / 2 + fringe / 2) / fringe
-  float textured;        // 1: colour times texture (text), 0: colour times coverage
 };
 
-// Attribute locations, bound before linking.
-enum Attribute : GLuint { kAttrPosition = 0, kAttrTexCoord = 1, kAttrColour = 2, kAttrParams = 3 };
+// Attribute locations, bound before linking: position, (u, v, vEnd,
+// strokeMult), colour.
+enum Attribute : GLuint { kAttrPosition = 0, kAttrCoverage = 1, kAttrColour = 2 };
 
 // Texture kinds as the shaders see them (NanoVG's texType).
 constexpr float kTexPremultiplied = 0.f, kTexStraight = 1.f, kTexAlpha = 2.f;

@@ -157,6 +157,7 @@ public:
 
   // ---- Drawing (valid during Draw() only) ----
   void FillRect(const IColor& color, const IRECT& rect);
+  // A straight stroke with butt ends; the path being built (Path*) is kept.
   void DrawLine(const IColor& color, float x1, float y1, float x2, float y2, float thickness = 1.f);
   void FillCircle(const IColor& color, float cx, float cy, float r);
   // Stroked arc; angles in degrees clockwise from 12 o'clock, a1 <= a2.

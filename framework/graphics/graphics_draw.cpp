@@ -7,6 +7,7 @@
 #include "framework/graphics/gl_batch_backend.h"
 #include "framework/graphics/graphics.h"
 #include "framework/graphics/graphics_impl.h"
+#include "framework/graphics/nanovg_segment.h"
 #include "framework/graphics/svg_document.h"
 #include "nanovg.h"
 #define NANOVG_GL2 1
@@ -181,12 +182,9 @@ void IGraphics::FillRect(const IColor& color, const IRECT& rect) {
 
 void IGraphics::DrawLine(const IColor& color, float x1, float y1, float x2, float y2, float thickness) {
   if (!mVG) return;
-  nvgBeginPath(mVG);
-  nvgMoveTo(mVG, x1, y1);
-  nvgLineTo(mVG, x2, y2);
   nvgStrokeColor(mVG, ToNVG(color));
   nvgStrokeWidth(mVG, thickness);
-  nvgStroke(mVG);
+  StrokeSegment(mVG, x1, y1, x2, y2);
 }
 
 void IGraphics::FillCircle(const IColor& color, float cx, float cy, float r) {
