@@ -17,7 +17,10 @@ float along(const NVGvertex& p, const NVGvertex& origin, const NVGvertex& axisEn
 
 // NanoVG's strip for one straight segment with butt or square ends: outer
 // start pair (v 0), inner start pair, inner end pair (v 1), outer end pair
-// (v 0), each pair (u0, u1) across the stroke, with a fade of non-zero length.
+// (v 0), each pair (u0, u1) across the stroke, with a fade of non-zero length
+// and a body that does not run backwards. A segment shorter than its fades
+// has a reversed body, whose triangles face away and are culled, while both
+// fades are drawn over each other: only the strip itself gives those pixels.
 bool isSingleSegmentStrip(const NVGvertex* v, int n) {
   if (n != 8) return false;
   static constexpr float kV[8] = {0.f, 0.f, 1.f, 1.f, 1.f, 1.f, 0.f, 0.f};
@@ -26,7 +29,8 @@ bool isSingleSegmentStrip(const NVGvertex* v, int n) {
   }
   const float startFade = std::fabs(v[2].x - v[0].x) + std::fabs(v[2].y - v[0].y);
   const float endFade = std::fabs(v[4].x - v[6].x) + std::fabs(v[4].y - v[6].y);
-  return startFade > 0.f && endFade > 0.f;
+  const float bodyForward = (v[4].x - v[2].x) * (v[2].x - v[0].x) + (v[4].y - v[2].y) * (v[2].y - v[0].y);
+  return startFade > 0.f && endFade > 0.f && bodyForward >= 0.f;
 }
 
 bool isWhole(float value) { return value == std::floor(value); }
