@@ -61,6 +61,12 @@ void VarnockView::line(double x1, double y1, double x2, double y2) {
                       static_cast<float>(x2 + 0.5), static_cast<float>(y2 + 0.5), 1.f);
 }
 
+void VarnockView::lineStack(double x1, double y1, double x2, double y2, int from, int to) {
+  if (x1 == x2 && y1 == y2) return;
+  mGraphics->DrawLineStack(drawIColor(), static_cast<float>(x1 + 0.5), static_cast<float>(y1 + 0.5),
+                           static_cast<float>(x2 + 0.5), static_cast<float>(y2 + 0.5), from, to, 1.f);
+}
+
 void VarnockView::fillCircle(double cx, double cy, double r) {
   if (!(r > 0.0)) return;
   mGraphics->FillCircle(drawIColor(), static_cast<float>(cx + 0.5), static_cast<float>(cy + 0.5),

@@ -92,6 +92,8 @@ public:
   void fillRect(double x, double y, double w, double h);          // floored; nothing if w or h <= 0
   void outlineRect(double x, double y, double w, double h);       // four 1-pixel strips
   void line(double x1, double y1, double x2, double y2);          // between (x + 0.5, y + 0.5) points
+  // line() at every whole-pixel vertical offset from `from` to `to`, in that order.
+  void lineStack(double x1, double y1, double x2, double y2, int from, int to);
   void fillCircle(double cx, double cy, double r);                // centred at (cx + 0.5, cy + 0.5)
   void arc(double cx, double cy, double r, double a1Deg, double a2Deg);  // degrees clockwise from 12 o'clock
   void fillTriangle(double x1, double y1, double x2, double y2, double x3, double y3);

@@ -117,34 +117,37 @@ void drawCurves(AnalyserFrame& f, const ColumnState& columns) {
   // order threshold, input, output, gain holds across the whole curve pass.
   for (int c = 1; c < count; ++c) {
     const double x = g.left + c;
-    auto segment = [&](const double* y, double shift) { v.line(x - 1.0, y[c - 1] + shift, x, y[c] + shift); };
+    auto segment = [&](const double* y) { v.line(x - 1.0, y[c - 1], x, y[c]); };
+    // The segment at each whole-pixel offset from `from` to `to` (same colour, so in any order).
+    auto segments = [&](const double* y, int from, int to) { v.lineStack(x - 1.0, y[c - 1], x, y[c], from, to); };
     if (e.showThreshold && (c / kDashColumns) % 2 == 0) {
       // Dashes of four columns and gaps of four (the first dash has three segments).
       setColour(v, kThresholdLine);
-      segment(columns.thresholdY, 0.0);
+      segment(columns.thresholdY);
     }
     if (e.showInput) {
       // Where processing happens the line turns towards the accent, brightens and thickens.
       const double a = std::min(1.0, columns.activityLevel[c]);
       v.setColour(idle.r + a * (accent.r - idle.r), idle.g + a * (accent.g - idle.g), idle.b + a * (accent.b - idle.b),
                   0.5 + 0.5 * a);
-      segment(columns.inputY, 0.0);
-      if (a > kTintThickenAbove) segment(columns.inputY, -1.0);
+      if (a > kTintThickenAbove)
+        segments(columns.inputY, -1, 0);
+      else
+        segment(columns.inputY);
     }
     if (e.showOutput) {
       setColour(v, kOutputLine);
-      segment(columns.outputY, 0.0);
+      segment(columns.outputY);
     }
     if (e.showGain) {
       // A soft glow where the gain leaves its zero line (2w + 1 shifted
       // copies whose alpha adds up where they overlap), then a 2-pixel core.
       if (std::fabs(columns.gainY[c] - g.gainZeroY) > 0.5 || std::fabs(columns.gainY[c - 1] - g.gainZeroY) > 0.5) {
         v.setColour(accent, kGainGlowAlpha);
-        for (int k = -glowHalfWidth; k <= glowHalfWidth; ++k) segment(columns.gainY, k);
+        segments(columns.gainY, -glowHalfWidth, glowHalfWidth);
       }
       v.setColour(0.35 + 0.65 * accent.r, 0.35 + 0.65 * accent.g, 0.35 + 0.65 * accent.b, 1.0);
-      segment(columns.gainY, 0.0);
-      segment(columns.gainY, 1.0);
+      segments(columns.gainY, 0, 1);
     }
   }
 }

@@ -76,6 +76,7 @@ struct Backend {
 
   BatchFrameStats lastFrame;
   int drawCalls = 0;           // during the flush in progress
+  int copiesFrom = 0, copiesTo = 0;   // strokes are repeated at these offsets (SetBatchedStrokeCopies)
 };
 
 GLenum blendFactor(int factor) {
@@ -336,7 +337,13 @@ void renderStroke(void* uptr, NVGpaint* paint, NVGcompositeOperationState op, NV
                          : paintCommand(b, CommandKind::Triangles, blend, *paint, *scissor, strokeWidth, fringe);
   if (!command) return;
   const VertexStyle style = colourStyle(paint->innerColor, strokeMultFor(strokeWidth, fringe));
-  for (int i = 0; i < npaths; ++i) b.geometry.AppendStroke(paths[i].stroke, paths[i].nstroke, style);
+  for (int i = 0; i < npaths; ++i) {
+    if (b.copiesFrom < b.copiesTo)
+      b.geometry.AppendStrokeStack(paths[i].stroke, paths[i].nstroke, style, b.copiesFrom, b.copiesTo,
+                                   command->paintIndex < 0 && b.antialias);
+    else
+      b.geometry.AppendStroke(paths[i].stroke, paths[i].nstroke, style);
+  }
   endRange(b, &command->triangles);
 }
 
@@ -549,6 +556,16 @@ NVGcontext* CreateBatchedNanoVG(bool antialias) {
 
 void DeleteBatchedNanoVG(NVGcontext* context) {
   if (context) nvgDeleteInternal(context);
+}
+
+bool SetBatchedStrokeCopies(NVGcontext* context, int from, int to) {
+  if (!context) return false;
+  const NVGparams* params = nvgInternalParams(context);
+  if (params->renderFlush != glbatch::renderFlush) return false;
+  auto* backend = static_cast<glbatch::Backend*>(params->userPtr);
+  backend->copiesFrom = from;
+  backend->copiesTo = to;
+  return true;
 }
 
 BatchFrameStats LastBatchFrameStats(NVGcontext* context) {

@@ -34,6 +34,13 @@ namespace iplug::igraphics {
 NVGcontext* CreateBatchedNanoVG(bool antialias);
 void DeleteBatchedNanoVG(NVGcontext* context);
 
+// While from < to, every stroke of `context` is drawn once at each
+// whole-pixel vertical offset from `from` to `to`, in that order; a straight
+// segment's copies cost one quad (their coverages are composed in the
+// shader). False, and nothing set, for a context of another back end. Set it
+// back to (0, 0) after the strokes.
+bool SetBatchedStrokeCopies(NVGcontext* context, int from, int to);
+
 // What the last nvgEndFrame sent to GL.
 struct BatchFrameStats {
   int drawCalls = 0;     // GL draw calls (each one glDrawElements)

@@ -101,6 +101,56 @@ void FrameGeometry::AppendStroke(const NVGvertex* v, int n, const VertexStyle& s
   AppendQuad(corners);
 }
 
+void FrameGeometry::AppendStrokeStack(const NVGvertex* v, int n, const VertexStyle& style, int from, int to,
+                                      bool combine) {
+  if (!combine || !isSingleSegmentStrip(v, n)) {
+    for (int k = from; k <= to; ++k) {
+      mShifted.Clear();
+      NVGvertex* shifted = mShifted.Append(n);
+      for (int i = 0; i < n; ++i) {
+        shifted[i] = v[i];
+        shifted[i].y += static_cast<float>(k);
+      }
+      AppendStroke(shifted, n, style);
+    }
+    return;
+  }
+  // The first copy's strip, and the bounding box of its outer corners
+  // stretched down over the other copies.
+  NVGvertex first[8];
+  for (int i = 0; i < 8; ++i) {
+    first[i] = v[i];
+    first[i].y += static_cast<float>(from);
+  }
+  const int outer[4] = {0, 1, 6, 7};
+  float minX = first[0].x, maxX = first[0].x, minY = first[0].y, maxY = first[0].y;
+  for (int i : outer) {
+    minX = std::fmin(minX, first[i].x);
+    maxX = std::fmax(maxX, first[i].x);
+    minY = std::fmin(minY, first[i].y);
+    maxY = std::fmax(maxY, first[i].y);
+  }
+  maxY += static_cast<float>(to - from);
+  // u, v and vEnd of the first copy, extended linearly over the box: u
+  // across (u0 at the start pair's first vertex, u1 at its second), v from
+  // the outer start pair to the inner one, vEnd from the outer end pair to
+  // the inner one.
+  VertexStyle stacked = style;
+  stacked.strokeMult = StackedStrokeMult(style.strokeMult, to - from + 1);
+  // Corners top-left, bottom-left, top-right, bottom-right: with y down,
+  // AppendQuad's triangles then face front (counter-clockwise in GL).
+  const float boxX[4] = {minX, minX, maxX, maxX}, boxY[4] = {minY, maxY, minY, maxY};
+  BatchVertex corners[4];
+  for (int i = 0; i < 4; ++i) {
+    NVGvertex p = first[0];
+    p.x = boxX[i];
+    p.y = boxY[i];
+    const float u = first[0].u + (first[1].u - first[0].u) * along(p, first[0], first[1]);
+    corners[i] = makeVertex(p.x, p.y, u, along(p, first[0], first[2]), along(p, first[6], first[4]), stacked);
+  }
+  AppendQuad(corners);
+}
+
 void FrameGeometry::AppendConvexFill(const NVGpath& path, float fringe, const VertexStyle& style) {
   // NanoVG insets a convex fill's fan by half the fringe and fades its
   // fringe strip (u 0.5 to 1) out to half the fringe beyond the edge.

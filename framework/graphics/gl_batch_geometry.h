@@ -23,6 +23,13 @@ struct VertexStyle {
   float strokeMult = 1.f;                       // BatchVertex::strokeMult (0: text)
 };
 
+// strokeMult of a stacked stroke (see FrameGeometry::AppendStrokeStack): the
+// number of copies in units of kStackUnit above the stroke's own slope, which
+// stays below 101 for the widths NanoVG allows (200 pixels at most). The
+// colour program's shader decodes it with the same unit.
+constexpr float kStackUnit = 1024.f;
+inline float StackedStrokeMult(float strokeMult, int copies) { return strokeMult + kStackUnit * static_cast<float>(copies); }
+
 // A growable array of plain values that never initialises what it grows.
 template <typename T>
 class GrowBuffer {
@@ -72,6 +79,14 @@ public:
   // becomes one quad whose v and vEnd carry both fades: the same coverage in
   // two triangles instead of six.
   void AppendStroke(const NVGvertex* v, int n, const VertexStyle& style);
+  // The stroke's strip repeated at every whole-pixel vertical offset from
+  // `from` to `to` (from < to), in that order. A single segment's copies
+  // become one quad over their bounding box whose strokeMult carries the
+  // count (StackedStrokeMult) and whose u, v and vEnd are those of the first
+  // copy: the shader composes the copies' coverages as blending one copy
+  // after another would. Other strips, and all strips when combine is false
+  // (the paint program has no stacked coverage), are appended copy by copy.
+  void AppendStrokeStack(const NVGvertex* v, int n, const VertexStyle& style, int from, int to, bool combine);
   // A convex fill: its fan and its fringe strip. A rectangle whose edges lie
   // on pixel boundaries (fringe 1) becomes its two triangles: its fringe
   // would only give the pixels inside full coverage and those outside none.
@@ -85,6 +100,7 @@ private:
 
   GrowBuffer<BatchVertex> mVertices;
   GrowBuffer<std::uint32_t> mIndices;
+  GrowBuffer<NVGvertex> mShifted;              // AppendStrokeStack's copy of a strip
 };
 
 } // namespace iplug::igraphics::glbatch

@@ -40,7 +40,13 @@ float coverage(vec4 c, float strokeMult) { return 1.0; }
 )";
 
 // Solid geometry: colour times coverage. Text (strokeMult 0): colour times
-// the atlas at (u, v).
+// the atlas at (u, v). A stacked stroke (strokeMult at or above kStackUnit,
+// see gl_batch_geometry.h) is a segment repeated one pixel further down for
+// each copy: copy k's coverage comes from the first copy's coordinates moved
+// by k rows (editor y runs against window y, so k rows down add k * dFdy),
+// clamped to 0 outside that copy, and the copies are composed in order as
+// premultiplied source-over, so that one blend gives what blending one copy
+// after another gives.
 constexpr const char* kVertexColourFragment = R"(
 uniform sampler2D tex;
 uniform float texType;
@@ -52,6 +58,21 @@ void main(void) {
     if (texType == 1.0) t = vec4(t.xyz * t.w, t.w);
     if (texType == 2.0) t = vec4(t.x);
     gl_FragColor = t * fcolour;
+#ifdef EDGE_AA
+  } else if (fcoverage.w >= 1024.0) {
+    float copies = floor(fcoverage.w / 1024.0);
+    float strokeMult = fcoverage.w - copies * 1024.0;
+    vec3 rowStep = dFdy(fcoverage.xyz);
+    vec4 result = vec4(0.0);
+    for (float k = 0.0; k < copies; k += 1.0) {
+      vec3 c = fcoverage.xyz + k * rowStep;
+      float across = clamp((1.0 - abs(c.x * 2.0 - 1.0)) * strokeMult, 0.0, 1.0);
+      float along = clamp(min(c.y, c.z), 0.0, 1.0);
+      float a = across * along;
+      result = fcolour * a + result * (1.0 - fcolour.a * a);
+    }
+    gl_FragColor = result;
+#endif
   } else {
     gl_FragColor = fcolour * coverage(fcoverage, fcoverage.w);
   }

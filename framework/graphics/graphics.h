@@ -159,6 +159,12 @@ public:
   void FillRect(const IColor& color, const IRECT& rect);
   // A straight stroke with butt ends; the path being built (Path*) is kept.
   void DrawLine(const IColor& color, float x1, float y1, float x2, float y2, float thickness = 1.f);
+  // The line drawn once at every whole-pixel vertical offset from `from` to
+  // `to`, one copy after another (where copies overlap their alpha adds up):
+  // a thicker line, or a soft band along it. The batching renderer draws the
+  // copies of a straight segment as one quad.
+  void DrawLineStack(const IColor& color, float x1, float y1, float x2, float y2, int from, int to,
+                     float thickness = 1.f);
   void FillCircle(const IColor& color, float cx, float cy, float r);
   // Stroked arc; angles in degrees clockwise from 12 o'clock, a1 <= a2.
   void DrawArc(const IColor& color, float cx, float cy, float r, float a1, float a2, float thickness = 1.f);

@@ -187,6 +187,18 @@ void IGraphics::DrawLine(const IColor& color, float x1, float y1, float x2, floa
   StrokeSegment(mVG, x1, y1, x2, y2);
 }
 
+void IGraphics::DrawLineStack(const IColor& color, float x1, float y1, float x2, float y2, int from, int to,
+                              float thickness) {
+  if (!mVG) return;
+  if (from < to && mRenderer == ERenderer::Batched && SetBatchedStrokeCopies(mVG, from, to)) {
+    DrawLine(color, x1, y1, x2, y2, thickness);
+    SetBatchedStrokeCopies(mVG, 0, 0);
+    return;
+  }
+  for (int k = from; k <= to; ++k)
+    DrawLine(color, x1, y1 + static_cast<float>(k), x2, y2 + static_cast<float>(k), thickness);
+}
+
 void IGraphics::FillCircle(const IColor& color, float cx, float cy, float r) {
   if (!mVG || !(r > 0.f)) return;
   nvgBeginPath(mVG);
