@@ -55,25 +55,12 @@ void expectPlainValues(vst3host::HostedPlugin& plugin, const double (&values)[18
   for (int i = from; i < to; ++i) EXPECT_NEAR(plain(plugin, i), values[i], 1e-9 * std::fabs(values[i]) + 1e-12) << i;
 }
 
-// A host stream that reports an error status on every full 128-byte read
-// while still delivering the bytes; shorter reads succeed.
-class ErrorOnFullReads final : public IBStream {
+// The parts of a test stream that only reads: it lives on the stack (no
+// reference counting), writes nothing and tells its position.
+class ReadOnlyTestStream : public IBStream {
 public:
-  explicit ErrorOnFullReads(std::vector<uint8_t> bytes) : mBytes(std::move(bytes)) {}
-  tresult PLUGIN_API read(void* buffer, int32 numBytes, int32* numBytesRead) override {
-    const int64 n = std::max<int64>(0, std::min<int64>(numBytes, static_cast<int64>(mBytes.size()) - mPos));
-    if (n > 0) std::memcpy(buffer, mBytes.data() + mPos, static_cast<size_t>(n));
-    mPos += n;
-    if (numBytesRead) *numBytesRead = static_cast<int32>(n);
-    return numBytes == 128 && n > 0 ? kResultFalse : kResultOk;
-  }
+  explicit ReadOnlyTestStream(std::vector<uint8_t> bytes) : mBytes(std::move(bytes)) {}
   tresult PLUGIN_API write(void*, int32, int32*) override { return kResultFalse; }
-  tresult PLUGIN_API seek(int64 pos, int32 mode, int64* result) override {
-    if (mode != kIBSeekSet || pos < 0) return kResultFalse;
-    mPos = pos;
-    if (result) *result = pos;
-    return kResultOk;
-  }
   tresult PLUGIN_API tell(int64* pos) override {
     if (pos) *pos = mPos;
     return kResultOk;
@@ -85,9 +72,29 @@ public:
   uint32 PLUGIN_API addRef() override { return 1; }
   uint32 PLUGIN_API release() override { return 1; }
 
-private:
+protected:
   std::vector<uint8_t> mBytes;
   int64 mPos = 0;
+};
+
+// A host stream that reports an error status on every full 128-byte read
+// while still delivering the bytes; shorter reads succeed.
+class ErrorOnFullReads final : public ReadOnlyTestStream {
+public:
+  using ReadOnlyTestStream::ReadOnlyTestStream;
+  tresult PLUGIN_API read(void* buffer, int32 numBytes, int32* numBytesRead) override {
+    const int64 n = std::max<int64>(0, std::min<int64>(numBytes, static_cast<int64>(mBytes.size()) - mPos));
+    if (n > 0) std::memcpy(buffer, mBytes.data() + mPos, static_cast<size_t>(n));
+    mPos += n;
+    if (numBytesRead) *numBytesRead = static_cast<int32>(n);
+    return numBytes == 128 && n > 0 ? kResultFalse : kResultOk;
+  }
+  tresult PLUGIN_API seek(int64 pos, int32 mode, int64* result) override {
+    if (mode != kIBSeekSet || pos < 0) return kResultFalse;
+    mPos = pos;
+    if (result) *result = pos;
+    return kResultOk;
+  }
 };
 
 // ---- Saving ----
@@ -240,34 +247,19 @@ TEST(PluginStateRestore, WavelabHostKeepsReadingThroughErrors) {
 }
 
 // A broken host stream that never runs dry: every read delivers the state again.
-class EndlessStream final : public IBStream {
+class EndlessStream final : public ReadOnlyTestStream {
 public:
-  explicit EndlessStream(std::vector<uint8_t> bytes) : mBytes(std::move(bytes)) {}
+  using ReadOnlyTestStream::ReadOnlyTestStream;
   tresult PLUGIN_API read(void* buffer, int32 numBytes, int32* numBytesRead) override {
     auto* out = static_cast<uint8_t*>(buffer);
     for (int32 i = 0; i < numBytes; ++i) out[i] = mBytes[static_cast<size_t>(mPos++ % 148)];
     if (numBytesRead) *numBytesRead = numBytes;
     return kResultOk;
   }
-  tresult PLUGIN_API write(void*, int32, int32*) override { return kResultFalse; }
   tresult PLUGIN_API seek(int64 pos, int32, int64*) override {
     mPos = pos < 0 ? 0 : pos;
     return kResultOk;
   }
-  tresult PLUGIN_API tell(int64* pos) override {
-    if (pos) *pos = mPos;
-    return kResultOk;
-  }
-  tresult PLUGIN_API queryInterface(const TUID, void** obj) override {
-    *obj = nullptr;
-    return kNoInterface;
-  }
-  uint32 PLUGIN_API addRef() override { return 1; }
-  uint32 PLUGIN_API release() override { return 1; }
-
-private:
-  std::vector<uint8_t> mBytes;
-  int64 mPos = 0;
 };
 
 TEST(PluginStateRestore, StreamThatNeverEndsStillRestores) {
