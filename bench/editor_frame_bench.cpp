@@ -14,7 +14,7 @@
 #include <string>
 
 #include "bench/editor_frame_feed.h"
-#include "dsp/param_index.h"
+#include "plugin/param_index.h"
 #include "dsp/spectral_engine.h"
 #include "framework/graphics/offscreen_editor.h"
 #include "plugin/varnock.h"

@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "dsp/spectral_engine.h"
+#include "plugin/param_table.h"
 
 namespace {
 
@@ -167,8 +168,9 @@ struct BlockSource {
 
 std::unique_ptr<varnock::SpectralEngine> makeEngine(int sizeIndex, int mode) {
   auto engine = std::make_unique<varnock::SpectralEngine>();
-  engine->paramSnapshot[varnock::kResolution] = sizeIndex;
-  engine->paramSnapshot[varnock::kMode] = mode;
+  engine->paramSnapshot = varnock::defaultEngineParams();
+  engine->paramSnapshot.resolution = sizeIndex;
+  engine->paramSnapshot.mode = mode;
   varnock::fullReset(*engine, kSampleRate);
   return engine;
 }

@@ -39,7 +39,7 @@ double onePole(double framePeriod, double tauSeconds) { return 1.0 - std::exp(-f
 // Range weight (1 inside Freq Low .. Freq High, falling to 0 half an octave
 // outside), threshold tilt around 1 kHz, and the Tame neighbour spans.
 void buildBinCurves(SpectralEngine& e) {
-  const double tiltDbPerOct = e.paramSnapshot[kTilt];
+  const double tiltDbPerOct = e.paramSnapshot.tiltDbPerOctave;
   for (int k = 0; k <= e.lastBin; ++k) {
     const double hz = std::max(1.0, k * e.sampleRate / e.fftSize);    // bin 0 counts as 1 Hz
     const double above = std::log2(hz / e.rangeHighHz);                 // octaves above the range
@@ -65,12 +65,12 @@ void buildBinCurves(SpectralEngine& e) {
 } // namespace
 
 void coefficientPass(SpectralEngine& e) {
-  const double* p = e.paramSnapshot;
+  const EngineParams& p = e.paramSnapshot;
 
-  const int size = selectFftSize(p[kResolution]);
+  const int size = selectFftSize(p.resolution);
   if (size != e.fftSize) restartStream(e, size);
 
-  e.modeIndex = static_cast<int>(std::floor(p[kMode] + 0.5));
+  e.modeIndex = static_cast<int>(std::floor(p.mode + 0.5));
   if (e.modeIndex != e.lastMode) {
     e.lastMode = e.modeIndex;
     e.havePrevFrame = false;
@@ -78,26 +78,26 @@ void coefficientPass(SpectralEngine& e) {
   e.tameMode = e.modeIndex == 2;
   e.gainSign = e.modeIndex == 1 ? 1.0 : -1.0;
 
-  e.depthDb = p[kDepth];
-  e.thresholdDb = p[kThreshold];
-  e.kneeDb = std::max(0.1, p[kKnee]);
+  e.depthDb = p.depthDb;
+  e.thresholdDb = p.thresholdDb;
+  e.kneeDb = std::max(0.1, p.kneeDb);
   e.framePeriod = e.hopSize / e.sampleRate;
-  const double backgroundSeconds = p[kBackground] * 0.001;
+  const double backgroundSeconds = p.backgroundMs * 0.001;
   e.bgRiseCoef = onePole(e.framePeriod, backgroundSeconds);
   e.bgFallCoef = onePole(e.framePeriod, backgroundSeconds / 3.0);
   e.tameSmoothCoef = onePole(e.framePeriod, 0.01);
-  e.attackCoef = onePole(e.framePeriod, std::max(0.05, p[kAttack]) * 0.001);
-  e.releaseCoef = onePole(e.framePeriod, std::max(1.0, p[kRelease]) * 0.001);
+  e.attackCoef = onePole(e.framePeriod, std::max(0.05, p.attackMs) * 0.001);
+  e.releaseCoef = onePole(e.framePeriod, std::max(1.0, p.releaseMs) * 0.001);
   // Out-of-range values are bounded to the parameter's own range of 0 .. 16 bins.
-  e.smoothRadius = std::clamp(static_cast<int>(std::floor(std::clamp(p[kSmooth], 0.0, 16.0) + 0.5)), 0,
+  e.smoothRadius = std::clamp(static_cast<int>(std::floor(std::clamp(p.smoothBins, 0.0, 16.0) + 0.5)), 0,
                               SpectralEngine::kMaxSmoothRadius);
-  e.mixAmount = p[kMix] / 100.0;
-  e.trimGain = std::exp(p[kTrim] * kDbToLinear);
-  e.deltaOn = p[kDelta] > 0.5;
-  e.widthLoFactor = std::pow(2.0, -p[kWidth] * 0.5);
-  e.widthHiFactor = std::pow(2.0, p[kWidth] * 0.5);
-  e.rangeLowHz = p[kFreqLow];
-  e.rangeHighHz = std::max(p[kFreqLow] * 1.01, p[kFreqHigh]);
+  e.mixAmount = p.mixPercent / 100.0;
+  e.trimGain = std::exp(p.trimDb * kDbToLinear);
+  e.deltaOn = p.delta > 0.5;
+  e.widthLoFactor = std::pow(2.0, -p.widthOctaves * 0.5);
+  e.widthHiFactor = std::pow(2.0, p.widthOctaves * 0.5);
+  e.rangeLowHz = p.freqLowHz;
+  e.rangeHighHz = std::max(p.freqLowHz * 1.01, p.freqHighHz);
 
   buildBinCurves(e);
 }

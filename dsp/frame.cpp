@@ -101,6 +101,7 @@ void processSpectrum(SpectralEngine& e) {
   e.havePrevFrame = true;
   smoothTargets(e);
   applyGains(e);
+  feedStore(e.frameCount, e.frameCount + 1);   // the frame's feed values are complete
 }
 
 void processFrame(SpectralEngine& e) {

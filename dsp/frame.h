@@ -13,7 +13,7 @@ void processFrame(SpectralEngine& engine);
 
 // Everything between the forward and the inverse transforms, on the spectra
 // in spectrumL / spectrumR: detection, havePrevFrame, Smooth, ballistics and
-// gain application, peak hold.
+// gain application, peak hold; then counts the frame in frameCount.
 void processSpectrum(SpectralEngine& engine);
 
 // The steps of processSpectrum, in its order.

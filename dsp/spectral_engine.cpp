@@ -15,29 +15,7 @@ template <int kSize> void zeroFeed(double (&cells)[kSize]) {
 
 } // namespace
 
-const double kDefaultParamValues[kNumParams] = {
-    0.0,      // Mode: Cut
-    12.0,     // Depth, dB
-    6.0,      // Threshold, dB
-    8.0,      // Knee, dB
-    60.0,     // Background, ms
-    1000.0,   // Freq Low, Hz
-    18000.0,  // Freq High, Hz
-    2.0,      // Smooth, bins
-    1.0,      // Attack, ms
-    60.0,     // Release, ms
-    100.0,    // Mix, %
-    0.0,      // Trim, dB
-    0.0,      // Delta: Off
-    1.0,      // Resolution: Normal 1024
-    0.0,      // Preset: Custom
-    0.33,     // Width, octaves
-    0.0,      // Tilt, dB/oct
-    0.0,      // UI Size: Fixed
-};
-
 SpectralEngine::SpectralEngine() {
-  std::copy(kDefaultParamValues, kDefaultParamValues + kNumParams, paramSnapshot);
   stateClear(*this);
   std::fill(std::begin(tameLowBin), std::end(tameLowBin), 0);
   std::fill(std::begin(tameHighBin), std::end(tameHighBin), 0);

@@ -9,15 +9,15 @@
 //
 // Threads: the audio thread runs fullReset(), coefficientPass() and
 // processSamples(). The editor thread reads the analysis feed (fftSize,
-// lastBin, sampleRate, peakGainDb and the arrays inputMag, outputMag, gainDb,
-// activity, thresholdMag) while the audio thread writes it: every feed element
-// is written with feedStore() and must be read with feedLoad() (relaxed
-// atomics, one indivisible 8-byte value each; no order between elements). The
-// editor-owned flags are touched by the editor thread only.
+// lastBin, sampleRate, peakGainDb, frameCount and the arrays inputMag,
+// outputMag, gainDb, activity, thresholdMag) while the audio thread writes it:
+// every feed element is written with feedStore() and must be read with
+// feedLoad() (relaxed atomics, one indivisible 8-byte value each; no order
+// between elements).
 #include <atomic>
 #include <cstdint>
 
-#include "dsp/param_index.h"
+#include "dsp/engine_params.h"
 
 namespace varnock {
 
@@ -35,7 +35,7 @@ struct SpectralEngine {
   static constexpr int kMaxSmoothRadius = 16;  // the Smooth parameter's maximum, in bins
 
   // ---- Stream (audio thread) ----
-  double paramSnapshot[kNumParams];            // plain values in ParamIndex order
+  EngineParams paramSnapshot;                  // plain values, taken at the last snapshot read
   double sampleRate = 48000.0;                 // feed: copied at every full reset
   double inputRing[2][kMaxFftSize];
   double outputAccum[2][kMaxFftSize];
@@ -47,6 +47,7 @@ struct SpectralEngine {
   int hopSize = 1;
   int lastMode = -1;
   double peakGainDb = 0.0;                     // feed: held peak of |gainDb|, >= 0
+  std::uint64_t frameCount = 0;                // feed: frames processed since construction (never reset)
   bool havePrevFrame = false;
 
   // ---- FFT work buffers and window ----
@@ -110,22 +111,12 @@ struct SpectralEngine {
   double frameThresholdMag[kBinSlots];         // Tame: thresholdMag before publishing
   double paddedTargetDb[kBinSlots + 2 * kMaxSmoothRadius];  // edge-clamped targets
 
-  // ---- Editor-owned flags (editor thread only; the engine never reads them) ----
-  bool showInput = true;
-  bool showThreshold = true;
-  bool showOutput = true;
-  bool showGain = true;
-  bool presetModified = false;
-
-  SpectralEngine();                            // defaults, cleared buffers
+  SpectralEngine();                            // cleared buffers; the owner sets paramSnapshot
 };
 
 // The split halves of a spectrum buffer (spectrumL, spectrumR or synthesis).
 inline double* spectrumRe(double* spectrum) { return spectrum; }
 inline double* spectrumIm(double* spectrum) { return spectrum + SpectralEngine::kMaxFftSize; }
-
-// Plain default values of the 18 parameters, in ParamIndex order.
-extern const double kDefaultParamValues[kNumParams];
 
 // Zeroes the spectra, rings, accumulators, window and all per-bin arrays.
 void stateClear(SpectralEngine& engine);

@@ -5,6 +5,7 @@
 
 #include "editor/varnock_view.h"
 #include "editor/widgets.h"
+#include "plugin/param_table.h"
 
 namespace varnock {
 
@@ -12,30 +13,40 @@ namespace {
 constexpr Rgb kDeltaAmber{1.0, 0.82, 0.28};
 constexpr Rgb kDeltaOnFill{0.26, 0.21, 0.07};
 
+// A knob over the whole range of its parameter, resetting to the parameter's
+// default and writing multiples of its display step.
+constexpr KnobDef knobFor(int id, double x, double y, ParamIndex param, bool logTaper, bool bipolar,
+                          const char* label, int format, const char* helpText, double radius = 12,
+                          bool liveRing = false) {
+  const ParamDef& def = paramDef(param);
+  return {id, x, y, param, def.minValue, def.maxValue, def.defaultValue, logTaper, def.step, bipolar, label,
+          format, helpText, radius, liveRing};
+}
+
 // The ten knobs in panel order; index 2 is the Cut/Boost knob, kWidthKnob replaces it in Tame.
-const KnobSpec kKnobTable[kKnobCount] = {
-  {1, 50, 324, kThreshold, 0, 24, 6, false, 0.1, false, "Threshold", kFormatDb,
-   "Threshold: how far a bin must poke out to be processed", 12},
-  {2, 118, 324, kKnee, 1, 24, 8, false, 0.1, false, "Knee", kFormatDb, "Knee: how gently processing fades in", 12},
-  {3, 186, 324, kBackground, 10, 500, 60, true, 1, false, "Background", kFormatMs,
-   "Background: how fast the reference level follows", 12},
-  {4, 254, 324, kSmooth, 0, 16, 2, false, 1, false, "Smooth", kFormatInteger,
-   "Smooth: spreads detection to neighbouring bins", 12},
-  {5, 322, 324, kTilt, -6, 6, 0, false, 0.1, true, "Tilt", kFormatSignedDbPerOct,
-   "Tilt: lowers the threshold toward the highs (pivot 1 kHz)", 12},
-  {6, 408, 328, kDepth, 0, 24, 12, false, 0.1, false, "Depth (dB)", kFormatDb,
-   "Depth: max cut or boost  |  outer ring = live amount", 22, true},
-  {7, 496, 324, kAttack, 0.1, 20, 1, true, 0.1, false, "Attack", kFormatMs, "Attack: how fast processing reacts", 12},
-  {8, 564, 324, kRelease, 5, 500, 60, true, 1, false, "Release", kFormatMs, "Release: how fast processing lets go", 12},
-  {9, 644, 324, kMix, 0, 100, 100, false, 1, false, "Mix", kFormatPercent, "Mix: blend of dry and processed signal", 12},
-  {10, 712, 324, kTrim, -24, 24, 0, false, 0.1, true, "Trim", kFormatSignedDb, "Trim: output level", 12},
+constexpr KnobDef kKnobTable[kKnobCount] = {
+  knobFor(1, 50, 324, kThreshold, false, false, "Threshold", kFormatDb,
+          "Threshold: how far a bin must poke out to be processed"),
+  knobFor(2, 118, 324, kKnee, false, false, "Knee", kFormatDb, "Knee: how gently processing fades in"),
+  knobFor(3, 186, 324, kBackground, true, false, "Background", kFormatMs,
+          "Background: how fast the reference level follows"),
+  knobFor(4, 254, 324, kSmooth, false, false, "Smooth", kFormatInteger,
+          "Smooth: spreads detection to neighbouring bins"),
+  knobFor(5, 322, 324, kTilt, false, true, "Tilt", kFormatSignedDbPerOct,
+          "Tilt: lowers the threshold toward the highs (pivot 1 kHz)"),
+  knobFor(6, 408, 328, kDepth, false, false, "Depth (dB)", kFormatDb,
+          "Depth: max cut or boost  |  outer ring = live amount", 22, true),
+  knobFor(7, 496, 324, kAttack, true, false, "Attack", kFormatMs, "Attack: how fast processing reacts"),
+  knobFor(8, 564, 324, kRelease, true, false, "Release", kFormatMs, "Release: how fast processing lets go"),
+  knobFor(9, 644, 324, kMix, false, false, "Mix", kFormatPercent, "Mix: blend of dry and processed signal"),
+  knobFor(10, 712, 324, kTrim, false, true, "Trim", kFormatSignedDb, "Trim: output level"),
 };
-const KnobSpec kWidthKnob = {3, 186, 324, kWidth, 0.1, 1.5, 0.33, false, 0.01, false, "Width", kFormatOctaves,
-                             "Width: octave range each bin is compared against", 12};
+constexpr KnobDef kWidthKnob = knobFor(3, 186, 324, kWidth, false, false, "Width", kFormatOctaves,
+                                       "Width: octave range each bin is compared against");
 constexpr int kDepthKnob = 5;
 } // namespace
 
-void knobRow(bool tame, double peakGainDb, double depthDb, KnobSpec out[kKnobCount]) {
+void knobRow(bool tame, double peakGainDb, double depthDb, KnobDef out[kKnobCount]) {
   for (int i = 0; i < kKnobCount; ++i) out[i] = kKnobTable[i];
   if (tame) out[2] = kWidthKnob;
   out[kDepthKnob].liveAmount = peakGainDb / std::max(0.1, depthDb);
@@ -56,9 +67,9 @@ void drawKnobPanel(VarnockView& view) {
   view.setColour(kSeparator);
   for (double x : {360.0, 456.0, 604.0}) view.line(view.designX(x), view.designY(308), view.designX(x), view.designY(362));
 
-  KnobSpec row[kKnobCount];
+  KnobDef row[kKnobCount];
   knobRow(view.modeIndex == 2, feedLoad(view.engine.peakGainDb), view.paramValue(kDepth), row);
-  for (const KnobSpec& spec : row) knob(view, spec);
+  for (const KnobDef& knobDef : row) knob(view, knobDef);
 }
 
 bool deltaToggle(VarnockView& view, double x, double y, double w, double h, bool on) {

@@ -12,7 +12,7 @@ constexpr int kKnobCount = 10;
 
 // The knob row of this frame: knob i has id i + 1; `tame` selects Width for
 // the third knob; liveAmount of Depth is peakGainDb / max(0.1, depthDb).
-void knobRow(bool tame, double peakGainDb, double depthDb, KnobSpec out[kKnobCount]);
+void knobRow(bool tame, double peakGainDb, double depthDb, KnobDef out[kKnobCount]);
 
 // Draws the panel, the group separators and the ten knobs; leaves origins at
 // originX = floor(extraWidth / 2), originY = extraHeight.

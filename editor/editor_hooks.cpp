@@ -1,24 +1,28 @@
 #include "editor/editor_hooks.h"
 
 #include "editor/varnock_view.h"
+#include "framework/editor_factory.h"
 #include "framework/graphics/graphics.h"
-#include "framework/plugin_base.h"
+#include "plugin/varnock.h"
 
-namespace varnock {
+namespace iplug {
 
-using namespace iplug::igraphics;
+using namespace igraphics;
 
-void installEditorHooks(iplug::IPlugAPIBase& plugin, SpectralEngine& engine) {
-  plugin.mMakeGraphicsFunc = [&plugin]() -> IGraphics* {
-    return MakeGraphics(plugin, kEditorWidth, kEditorHeight, kEditorFps, 1.f);
+void InstallEditor(IPlugAPIBase& delegate) {
+  auto* plugin = dynamic_cast<varnock::Varnock*>(&delegate);
+  if (plugin == nullptr) return;
+  // The hooks capture the plug-in object, which outlives every editor it opens.
+  plugin->mMakeGraphicsFunc = [plugin]() -> IGraphics* {
+    return MakeGraphics(*plugin, varnock::kEditorWidth, varnock::kEditorHeight, varnock::kEditorFps, 1.f);
   };
-  plugin.mLayoutFunc = [&plugin, &engine](IGraphics* g) {
+  plugin->mLayoutFunc = [plugin](IGraphics* g) {
     const IRECT bounds(0.f, 0.f, static_cast<float>(g->Width()), static_cast<float>(g->Height()));
     if (g->NControls() == 0) {
       g->LoadFont("Arial", "Arial", ETextStyle::Normal);
       g->LoadFont("Arial-Bold", "Arial", ETextStyle::Bold);
       g->SetLayoutOnResize(true);
-      g->AttachControl(new VarnockView(bounds, engine, plugin), -1, "");
+      g->AttachControl(new varnock::VarnockView(bounds, plugin->engine(), plugin->editorState(), *plugin), -1, "");
       const IColor black(255, 0, 0, 0);
       g->AttachCornerResizer(EUIResizerMode::Size, true, IColor(10, 0, 0, 0), black, black, 20.f);
       return;
@@ -30,4 +34,4 @@ void installEditorHooks(iplug::IPlugAPIBase& plugin, SpectralEngine& engine) {
   };
 }
 
-} // namespace varnock
+} // namespace iplug

@@ -47,7 +47,7 @@ void drawModeSelector(VarnockView& view) {
 void drawPresetBar(VarnockView& view) {
   const int k = currentPreset(view);
   char name[48];
-  presetBarName(view.paramValue(kPreset), view.engine.presetModified, name, sizeof name);
+  presetBarName(view.paramValue(kPreset), view.editorState.presetModified, name, sizeof name);
 
   if (arrowButton(view, 404, 12, 24, 24, -1, "Previous preset")) view.applyFactoryPreset(k < 2 ? 10 : k - 1);
   if (dropdownBox(view, 432, 12, 148, 24, name, "Preset list  |  * = edited since loading"))

@@ -27,31 +27,31 @@ constexpr Rgb kValueNormal{0.95, 0.96, 0.98};
 double degrees(double radians) { return radians * 180.0 / kPi; }
 
 // Handles press, drag and wheel for this frame.
-void handleKnobInput(VarnockView& view, const KnobSpec& spec, double travel, bool hovered) {
+void handleKnobInput(VarnockView& view, const KnobDef& knobDef, double travel, bool hovered) {
   if (hovered && view.clickedThisFrame && view.activeId == kActiveNobody) {
-    const bool doubleClick = view.frameTime - view.lastClickTime < kDoubleClickSeconds && view.lastClickId == spec.id;
+    const bool doubleClick = view.frameTime - view.lastClickTime < kDoubleClickSeconds && view.lastClickId == knobDef.id;
     if ((view.modifierFlags & kModCtrl) == 0 && !doubleClick) {
       view.dragAnchorY = view.mouseY;
       view.dragValue = travel;
       view.lastClickTime = view.frameTime;
-      view.activeId = spec.id;
-      view.lastClickId = spec.id;
+      view.activeId = knobDef.id;
+      view.lastClickId = knobDef.id;
     } else {
-      view.editParam(spec.param, spec.defaultValue, spec.step);
+      view.editParam(knobDef.param, knobDef.defaultValue, knobDef.step);
       view.lastClickId = 0;
       view.activeId = kActiveConsumed;
     }
   }
-  if (view.activeId == spec.id && view.mouseY != view.dragAnchorY) {
+  if (view.activeId == knobDef.id && view.mouseY != view.dragAnchorY) {
     const double rate = (view.modifierFlags & kModShift) != 0 ? kFineDragPerPixel : kDragPerPixel;
     view.dragValue = std::clamp(view.dragValue + (view.dragAnchorY - view.mouseY) * rate, 0.0, 1.0);
     view.dragAnchorY = view.mouseY;
-    view.editParam(spec.param, knobValue(spec, view.dragValue), spec.step);
+    view.editParam(knobDef.param, knobValue(knobDef, view.dragValue), knobDef.step);
   }
   if (hovered && view.wheelFrame != 0.0 && view.activeId == kActiveNobody) {
     const double rate = (view.modifierFlags & kModShift) != 0 ? kFineWheelPerNotch : kWheelPerNotch;
     const double moved = std::clamp(travel + view.wheelFrame / 120.0 * rate, 0.0, 1.0);
-    view.editParam(spec.param, knobValue(spec, moved), spec.step);
+    view.editParam(knobDef.param, knobValue(knobDef, moved), knobDef.step);
     view.wheelFrame = 0.0;
   }
 }
@@ -62,12 +62,12 @@ void ringArcs(VarnockView& view, double cx, double cy, double r, int k, double a
     if (r - i > 0.0) view.arc(cx, cy, r - i, a1, a2);
 }
 
-void drawKnobTexts(VarnockView& view, const KnobSpec& spec, double cx, double cy, double r, bool lit) {
+void drawKnobTexts(VarnockView& view, const KnobDef& knobDef, double cx, double cy, double r, bool lit) {
   const double s = view.uiScale;
-  const double value = view.paramValue(spec.param);
-  if (spec.liveRing) {
+  const double value = view.paramValue(knobDef.param);
+  if (knobDef.liveRing) {
     std::snprintf(view.valueText, sizeof view.valueText, value >= 10.0 ? "%.0f" : "%.1f", value);
-    const int slot = spec.radius >= 20 ? 4 : 5;
+    const int slot = knobDef.radius >= 20 ? 4 : 5;
     view.setFontSlot(slot);
     view.setColour(lit ? view.controlAccent : kValueNormal);
     view.textCursorX = std::floor(cx - view.measureText(view.valueText) / 2.0);
@@ -75,17 +75,17 @@ void drawKnobTexts(VarnockView& view, const KnobSpec& spec, double cx, double cy
     view.textRun(view.valueText);
     view.setFontSlot(3);
     view.setColour(lit ? kLabelActive : kLabelNormal);
-    view.textCursorX = std::floor(cx - view.measureText(spec.label) / 2.0);
-    view.textCursorY = std::floor(cy + r + (spec.radius >= 20 ? 5.0 : 6.0) * s);
-    view.textRun(spec.label);
+    view.textCursorX = std::floor(cx - view.measureText(knobDef.label) / 2.0);
+    view.textCursorY = std::floor(cy + r + (knobDef.radius >= 20 ? 5.0 : 6.0) * s);
+    view.textRun(knobDef.label);
     return;
   }
   view.setFontSlot(3);
   view.setColour(lit ? kLabelActive : kLabelNormal);
-  view.textCursorX = std::floor(cx - view.measureText(spec.label) / 2.0);
+  view.textCursorX = std::floor(cx - view.measureText(knobDef.label) / 2.0);
   view.textCursorY = std::floor(cy + r + 4 * s);
-  view.textRun(spec.label);
-  formatKnobValue(spec.format, value, view.valueText, sizeof view.valueText);
+  view.textRun(knobDef.label);
+  formatKnobValue(knobDef.format, value, view.valueText, sizeof view.valueText);
   view.setFontSlot(5);
   view.setColour(lit ? view.controlAccent : kValueNormal);
   view.textCursorX = std::floor(cx - view.measureText(view.valueText) / 2.0);
@@ -94,16 +94,16 @@ void drawKnobTexts(VarnockView& view, const KnobSpec& spec, double cx, double cy
 }
 } // namespace
 
-double knobTravel(const KnobSpec& spec, double value) {
-  const double v = std::clamp(value, spec.minValue, spec.maxValue);
-  const double t = spec.logTaper ? std::log(v / spec.minValue) / std::log(spec.maxValue / spec.minValue)
-                                 : (v - spec.minValue) / (spec.maxValue - spec.minValue);
+double knobTravel(const KnobDef& knobDef, double value) {
+  const double v = std::clamp(value, knobDef.minValue, knobDef.maxValue);
+  const double t = knobDef.logTaper ? std::log(v / knobDef.minValue) / std::log(knobDef.maxValue / knobDef.minValue)
+                                 : (v - knobDef.minValue) / (knobDef.maxValue - knobDef.minValue);
   return std::clamp(t, 0.0, 1.0);
 }
 
-double knobValue(const KnobSpec& spec, double travel) {
-  return spec.logTaper ? spec.minValue * std::exp(std::log(spec.maxValue / spec.minValue) * travel)
-                       : spec.minValue + (spec.maxValue - spec.minValue) * travel;
+double knobValue(const KnobDef& knobDef, double travel) {
+  return knobDef.logTaper ? knobDef.minValue * std::exp(std::log(knobDef.maxValue / knobDef.minValue) * travel)
+                       : knobDef.minValue + (knobDef.maxValue - knobDef.minValue) * travel;
 }
 
 void formatKnobValue(int format, double value, char* out, int outSize) {
@@ -123,24 +123,24 @@ void formatKnobValue(int format, double value, char* out, int outSize) {
   }
 }
 
-void knob(VarnockView& view, const KnobSpec& spec) {
+void knob(VarnockView& view, const KnobDef& knobDef) {
   const double s = view.uiScale;
-  const double cx = view.designX(spec.x);
-  const double cy = view.designY(spec.y);
-  const double r = s * spec.radius;
+  const double cx = view.designX(knobDef.x);
+  const double cy = view.designY(knobDef.y);
+  const double r = s * knobDef.radius;
   const double reach = 8.0 * s + r;
   const double dx = view.mouseX - cx, dy = view.mouseY - cy;
   const bool hovered = reach * reach > dx * dx + dy * dy;
-  if (hovered || view.activeId == spec.id) view.setHelpText(spec.helpText);
+  if (hovered || view.activeId == knobDef.id) view.setHelpText(knobDef.helpText);
 
-  handleKnobInput(view, spec, knobTravel(spec, view.paramValue(spec.param)), hovered);
+  handleKnobInput(view, knobDef, knobTravel(knobDef, view.paramValue(knobDef.param)), hovered);
 
-  const double t = knobTravel(spec, view.paramValue(spec.param));
-  const double startAngle = spec.bipolar ? 0.0 : kTravelStart;
+  const double t = knobTravel(knobDef, view.paramValue(knobDef.param));
+  const double startAngle = knobDef.bipolar ? 0.0 : kTravelStart;
   const double valueAngle = t * 1.5 * kPi - 0.75 * kPi;
-  const bool dragged = view.activeId == spec.id;
+  const bool dragged = view.activeId == knobDef.id;
   const bool lit = hovered || dragged;
-  const int k = spec.liveRing ? std::max(3, static_cast<int>(std::floor(4 * s + 0.5)))
+  const int k = knobDef.liveRing ? std::max(3, static_cast<int>(std::floor(4 * s + 0.5)))
                               : std::max(2, static_cast<int>(std::floor(2.5 * s + 0.5)));
 
   if (dragged) {
@@ -148,27 +148,27 @@ void knob(VarnockView& view, const KnobSpec& spec) {
     view.fillCircle(cx, cy, r + 4 * s);
   }
   view.setColour(lit ? kBodyActive : kBodyNormal);
-  view.fillCircle(cx, cy, spec.liveRing ? r - 7 * s : r - 5 * s);
+  view.fillCircle(cx, cy, knobDef.liveRing ? r - 7 * s : r - 5 * s);
   view.setColour(kTrack);
   ringArcs(view, cx, cy, r, k, -135.0, 135.0);
   if (std::fabs(valueAngle - startAngle) > 0.01) {
     view.setColour(view.controlAccent);
     ringArcs(view, cx, cy, r, k, degrees(std::min(valueAngle, startAngle)), degrees(std::max(valueAngle, startAngle)));
   }
-  if (spec.liveRing && spec.liveAmount > 0.01) {
-    const double liveAngle = std::min(1.0, spec.liveAmount) * 1.5 * kPi - 0.75 * kPi;
+  if (knobDef.liveRing && knobDef.liveAmount > 0.01) {
+    const double liveAngle = std::min(1.0, knobDef.liveAmount) * 1.5 * kPi - 0.75 * kPi;
     const Rgb& a = view.controlAccent;
     view.setColour(a.r * 0.5 + 0.5, a.g * 0.5 + 0.5, a.b * 0.5 + 0.5, 0.95);
     const int rings = std::max(2, static_cast<int>(std::floor(3 * s + 0.5)));
     for (int i = 0; i < rings; ++i) view.arc(cx, cy, r + 4 * s + i, -135.0, degrees(liveAngle));
   }
-  const double rho1 = spec.liveRing ? r - 6 * s : 0.3 * r;
-  const double rho2 = spec.liveRing ? r - s : r - 5 * s;
+  const double rho1 = knobDef.liveRing ? r - 6 * s : 0.3 * r;
+  const double rho2 = knobDef.liveRing ? r - s : r - 5 * s;
   view.setColour(kPointer);
   view.line(cx + rho1 * std::sin(valueAngle), cy - rho1 * std::cos(valueAngle), cx + rho2 * std::sin(valueAngle),
             cy - rho2 * std::cos(valueAngle));
 
-  drawKnobTexts(view, spec, cx, cy, r, lit);
+  drawKnobTexts(view, knobDef, cx, cy, r, lit);
 }
 
 } // namespace varnock

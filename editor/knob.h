@@ -3,7 +3,7 @@
 // per frame. Drag up/down (Shift = fine), scroll, double-click or Ctrl+press
 // to reset. The travel t in 0..1 spans 270 degrees from -135 to +135.
 // UI thread only.
-#include "dsp/param_index.h"
+#include "plugin/param_index.h"
 
 namespace varnock {
 
@@ -21,7 +21,7 @@ enum ValueFormat : int {
   kFormatSignedDbPerOct = 7, // "+%.1f dB/oct" above 0, else "%.1f dB/oct"
 };
 
-struct KnobSpec {
+struct KnobDef {
   int id;                    // widget id 1..10 (activeId while dragged, double-click detection)
   double x, y;               // centre, design pixels
   ParamIndex param;
@@ -38,13 +38,13 @@ struct KnobSpec {
 };
 
 // Value <-> travel t (0..1) with the knob's range and taper; travel clamped.
-double knobTravel(const KnobSpec& spec, double value);
-double knobValue(const KnobSpec& spec, double travel);
+double knobTravel(const KnobDef& knobDef, double value);
+double knobValue(const KnobDef& knobDef, double travel);
 
 // Writes the text of `value` in `format` into out (at most outSize - 1 characters).
 void formatKnobValue(int format, double value, char* out, int outSize);
 
 // Draws and handles one knob; writes its parameter through editParam.
-void knob(VarnockView& view, const KnobSpec& spec);
+void knob(VarnockView& view, const KnobDef& knobDef);
 
 } // namespace varnock

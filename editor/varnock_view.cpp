@@ -34,8 +34,10 @@ bool isPresetColumn(int paramIndex) {
 }
 } // namespace
 
-VarnockView::VarnockView(const IRECT& bounds, SpectralEngine& engineRecord, iplug::IPlugAPIBase& pluginObject)
-    : IControl(bounds), engine(engineRecord), plugin(pluginObject), wordMark(buildWordMark()),
+VarnockView::VarnockView(const IRECT& bounds, const SpectralEngine& engineRecord, EditorState& lastingState,
+                         iplug::IPlugAPIBase& pluginObject)
+    : IControl(bounds), engine(engineRecord), editorState(lastingState), plugin(pluginObject),
+      wordMark(buildWordMark()),
       mClock(steadyClockSeconds) {}
 
 VarnockView::~VarnockView() = default;
@@ -98,10 +100,10 @@ void VarnockView::editParam(int paramIndex, double value, double step) {
   plugin.BeginInformHostOfParamChangeFromUI(paramIndex);
   plugin.SendParameterValueFromUI(paramIndex, param->ToNormalized(value));
   plugin.EndInformHostOfParamChangeFromUI(paramIndex);
-  if (isPresetColumn(paramIndex)) engine.presetModified = true;
+  if (isPresetColumn(paramIndex)) editorState.presetModified = true;
 }
 
-void VarnockView::applyFactoryPreset(int n) { varnock::applyFactoryPreset(plugin, engine, n); }
+void VarnockView::applyFactoryPreset(int n) { varnock::applyFactoryPreset(plugin, editorState, n); }
 
 // ---- The frame ----
 

@@ -15,14 +15,16 @@
 //
 // Thread: the host's UI thread only. Owner: the graphics context it is
 // attached to; it lives while the editor window is open. It reads the engine
-// feed with feedLoad() and writes only the engine's editor-owned flags;
-// parameters change only through editParam() / applyFactoryPreset().
+// feed with feedLoad(), keeps its lasting flags in the plug-in's EditorState,
+// and changes parameters only through editParam() / applyFactoryPreset().
 #include <functional>
 
 #include "dsp/spectral_engine.h"
 #include "editor/analyser/analyser.h"
 #include "editor/palette.h"
 #include "editor/word_mark.h"
+#include "plugin/editor_state.h"
+#include "plugin/param_index.h"
 #include "framework/graphics/control.h"
 #include "framework/graphics/graphics.h"
 #include "framework/graphics/popup_menu.h"
@@ -43,11 +45,13 @@ constexpr double kDoubleClickSeconds = 0.3;
 
 class VarnockView : public iplug::igraphics::IControl {
 public:
-  VarnockView(const iplug::igraphics::IRECT& bounds, SpectralEngine& engine, iplug::IPlugAPIBase& plugin);
+  VarnockView(const iplug::igraphics::IRECT& bounds, const SpectralEngine& engine, EditorState& editorState,
+              iplug::IPlugAPIBase& plugin);
   ~VarnockView() override;
 
   // ---- Links ----
-  SpectralEngine& engine;            // the plug-in's engine record: feed, flags
+  const SpectralEngine& engine;      // the plug-in's engine record: the analysis feed
+  EditorState& editorState;          // the plug-in's curve toggles and preset-edited mark
   iplug::IPlugAPIBase& plugin;       // parameters and host-informing edits
 
   // ---- Layout of this frame ----

@@ -1,13 +1,13 @@
 #pragma once
 // Varnock's 18 parameters, created in index order by the plug-in's constructor.
-#include "dsp/param_index.h"
+#include "plugin/param_index.h"
 
 namespace iplug { class IPlugAPIBase; }
 
 namespace varnock {
 
-// Defines every parameter of `plugin` (which has kNumParams of them) with its
-// name, unit, range, default, step, shape, list texts and automation flag.
+// Defines every parameter of `plugin` (which has kNumParams of them) from
+// its entry in kParamDefs (plugin/param_table.h).
 void initParams(iplug::IPlugAPIBase& plugin);
 
 } // namespace varnock

@@ -1,7 +1,8 @@
 #include "plugin/varnock.h"
 
-#include "editor/editor_hooks.h"
+#include "framework/editor_factory.h"
 #include "plugin/identity.h"
+#include "plugin/param_table.h"
 #include "plugin/params.h"
 
 namespace varnock {
@@ -32,15 +33,16 @@ iplug::Config makeConfig() {
 } // namespace
 
 Varnock::Varnock() : IPlugVST3(makeConfig()) {
+  mEngine.paramSnapshot = defaultEngineParams();
   initParams(*this);
-  installEditorHooks(*this, mEngine);
+  iplug::InstallEditor(*this);
   SetSizeConstraints(kMinEditorWidth, kMaxEditorWidth, kMinEditorHeight, kMaxEditorHeight);
 }
 
 void Varnock::OnParamChange(int) { paramsChanged.exchange(true); }
 
 void Varnock::snapshotRead() {
-  for (int i = 0; i < kNumParams; ++i) mEngine.paramSnapshot[i] = GetParam(i)->Value();
+  mEngine.paramSnapshot = makeEngineParams([this](ParamIndex index) { return GetParam(index)->Value(); });
 }
 
 void Varnock::reportLatencyIfChanged() {

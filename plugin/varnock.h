@@ -7,13 +7,14 @@
 //
 // Threads: ProcessBlock() and OnReset() run on the host's audio thread;
 // OnParamChange() on whichever thread delivers the change; the editor (UI
-// thread) reads the engine's analysis feed through engine() and touches only
-// the editor-owned flags in it. The two sides share only the parameter values,
-// paramsChanged and the feed, all atomics.
+// thread) reads the engine's analysis feed through engine() and keeps its
+// lasting flags in editorState(). The two sides share only the parameter
+// values, paramsChanged and the feed, all atomics.
 #include <atomic>
 
 #include "dsp/spectral_engine.h"
 #include "framework/vst3/iplug_vst3.h"
+#include "plugin/editor_state.h"
 
 namespace varnock {
 
@@ -32,8 +33,11 @@ public:
   // Audio thread: two input and two output channels of nFrames each.
   void ProcessBlock(double** inputs, double** outputs, int nFrames) override;
 
-  // The engine record, for the editor (feed reads with feedLoad(), editor-owned flags).
-  SpectralEngine& engine() { return mEngine; }
+  // The engine record; the editor reads its analysis feed with feedLoad().
+  const SpectralEngine& engine() const { return mEngine; }
+  SpectralEngine& engine() { return mEngine; }     // for tests that stage a feed
+  // The editor's lasting flags (UI thread).
+  EditorState& editorState() { return mEditorState; }
 
 private:
   void fullResetAtHostRate();
@@ -41,6 +45,7 @@ private:
   void reportLatencyIfChanged();
 
   SpectralEngine mEngine;
+  EditorState mEditorState;
   std::atomic<bool> paramsChanged{true};       // a parameter changed since the last snapshot
   bool initialised = false;                    // audio thread: a full reset has run
   double lastSampleRate = 0.0;                 // audio thread: Hz at the last full reset

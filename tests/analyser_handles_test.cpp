@@ -3,7 +3,7 @@
 
 #include <cmath>
 
-#include "dsp/param_index.h"
+#include "plugin/param_index.h"
 #include "editor/analyser/range_handles.h"
 
 namespace varnock {

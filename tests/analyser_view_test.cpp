@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "dsp/param_index.h"
+#include "plugin/param_index.h"
 #include "dsp/spectral_engine.h"
 #include "editor/analyser/analyser_geometry.h"
 #include "editor/varnock_view.h"
@@ -189,7 +189,7 @@ TEST_F(AnalyserView, CurveToggleInvertsFlagAndUsesPress) {
   EXPECT_EQ(help(), "Click to show or hide this curve");
   h.press(720, 68);
   h.frame();
-  EXPECT_FALSE(h.engine().showGain);
+  EXPECT_FALSE(h.editorState().showGain);
   EXPECT_EQ(h.view().activeId, kActiveConsumed);
   // Held down and moved onto the Trim knob: the knob does not take the press.
   const double trim = h.param(kTrim);
@@ -200,21 +200,21 @@ TEST_F(AnalyserView, CurveToggleInvertsFlagAndUsesPress) {
   h.release(712, 280);
   h.nextFrame();
   EXPECT_EQ(h.param(kTrim), trim);
-  EXPECT_FALSE(h.engine().showGain);
+  EXPECT_FALSE(h.editorState().showGain);
 }
 
 TEST_F(AnalyserView, CurveToggleTwiceRestoresCurve) {
   h.click(720, 68);
   h.nextFrame();
   h.click(720, 68);
-  EXPECT_TRUE(h.engine().showGain);
-  EXPECT_TRUE(h.engine().showInput);
+  EXPECT_TRUE(h.editorState().showGain);
+  EXPECT_TRUE(h.editorState().showInput);
 }
 
 TEST_F(AnalyserView, CurveTogglesSitRightToLeft) {
   // Clicking along the row from the right reaches Gain, Output, Threshold and
   // Input in turn; each click flips one flag, which is put back before the next.
-  bool* flags[] = {&h.engine().showGain, &h.engine().showOutput, &h.engine().showThreshold, &h.engine().showInput};
+  bool* flags[] = {&h.editorState().showGain, &h.editorState().showOutput, &h.editorState().showThreshold, &h.editorState().showInput};
   std::vector<int> order;
   for (int x = 735; x > 400; x -= 6) {
     h.click(x, 68);
@@ -240,7 +240,7 @@ TEST_F(AnalyserView, HandleDragWritesWholeHertzThroughHost) {
   const double expected = std::floor(xToFrequency(g, 300) + 0.5);
   EXPECT_NEAR(h.param(kFreqLow), expected, 1e-6);
   EXPECT_EQ(h.gestureCount(kFreqLow), 1);
-  EXPECT_TRUE(h.engine().presetModified);
+  EXPECT_TRUE(h.editorState().presetModified);
   h.nextFrame();                               // pointer still
   EXPECT_EQ(h.gestureCount(kFreqLow), 1);
   h.drag(300, 300);                            // vertical moves change nothing

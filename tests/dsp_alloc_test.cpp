@@ -101,7 +101,7 @@ TEST(AudioPathAllocation, ProcessingAndParameterChangesAllocateNothing) {
   for (int resolution : {1, 2, 0, 2, 1}) {
     for (int mode : {0, 1, 2}) {
       params.set(kResolution, resolution).set(kMode, mode).set(kSmooth, 16.0 * mode / 2);
-      std::copy(params.values, params.values + kNumParams, engine->paramSnapshot);
+      engine->paramSnapshot = params.engineParams();
       coefficientPass(*engine);
       for (int start = 0; start + 256 <= in.frames(); start += 256) {
         const double* blockIn[2] = {inputs[0] + start, inputs[1] + start};

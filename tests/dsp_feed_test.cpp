@@ -22,8 +22,17 @@ TEST(AnalysisFeed, BeforeFirstResetHasNoBins) {
   EXPECT_EQ(feedLoad(engine.lastBin), 0);
   EXPECT_EQ(feedLoad(engine.sampleRate), 48000.0);
   EXPECT_EQ(feedLoad(engine.peakGainDb), 0.0);
-  EXPECT_TRUE(engine.showInput && engine.showThreshold && engine.showOutput && engine.showGain);
-  EXPECT_FALSE(engine.presetModified);
+  EXPECT_EQ(feedLoad(engine.frameCount), 0u);
+}
+
+TEST(AnalysisFeed, FrameCountCountsProcessedFramesAcrossResets) {
+  auto e = makeEngine(Params());                                   // 1024 points: a frame every 128 samples
+  testing::run(*e, testing::noise(128 * 10 + 100, 0.1, 3), 300);
+  EXPECT_EQ(feedLoad(e->frameCount), 10u);
+  e->paramSnapshot.resolution = 0;                                 // 512 points restart the stream
+  coefficientPass(*e);
+  testing::run(*e, testing::noise(64 * 3, 0.1, 4), 7);
+  EXPECT_EQ(feedLoad(e->frameCount), 13u);
 }
 
 TEST(AnalysisFeed, FullResetPublishesSampleRateAndGeometry) {

@@ -94,14 +94,14 @@ TEST_F(EditorControls, DeltaToggleFlipsWithoutMarkingThePreset) {
   EXPECT_DOUBLE_EQ(h.param(kDelta), 1.0);
   h.click(kDeltaX, kHeaderY);
   EXPECT_DOUBLE_EQ(h.param(kDelta), 0.0);
-  EXPECT_FALSE(h.engine().presetModified);
+  EXPECT_FALSE(h.editorState().presetModified);
   EXPECT_EQ(h.gestureCount(kDelta), 2);
 }
 
 TEST_F(EditorControls, ClickingTheSelectedModeWritesNothing) {
   h.click(kCutX, kHeaderY);
   EXPECT_TRUE(h.events().empty());
-  EXPECT_FALSE(h.engine().presetModified);
+  EXPECT_FALSE(h.editorState().presetModified);
 }
 
 TEST_F(EditorControls, PresetArrowsCycleThroughOneToTen) {
@@ -117,10 +117,10 @@ TEST_F(EditorControls, PresetArrowsCycleThroughOneToTen) {
 }
 
 TEST_F(EditorControls, NextPresetFromEditedCustomClearsTheMark) {
-  h.engine().presetModified = true;
+  h.editorState().presetModified = true;
   h.click(kNextX, kHeaderY);
   EXPECT_STREQ(presetName(h.param(kPreset)), "Mouth Clicks");
-  EXPECT_FALSE(h.engine().presetModified);
+  EXPECT_FALSE(h.editorState().presetModified);
   EXPECT_EQ(h.gestureCount(), 16);
 }
 
@@ -130,19 +130,19 @@ TEST_F(EditorControls, EditedMarkFollowsKnobsButNotDeltaOrFftSize) {
   fillFftMenu(h.view(), h.view().fftMenu);          // as the footer fills it, without showing it
   h.view().OnPopupMenuSelection(&h.view().fftMenu, 2);
   EXPECT_DOUBLE_EQ(h.param(kResolution), 2.0);
-  EXPECT_FALSE(h.engine().presetModified);
+  EXPECT_FALSE(h.editorState().presetModified);
   h.wheel(kDepthX, kDepthY, 1.0);
   h.frame();
-  EXPECT_TRUE(h.engine().presetModified);
+  EXPECT_TRUE(h.editorState().presetModified);
 }
 
 TEST_F(EditorControls, EditedMarkSurvivesClosingAndReopening) {
   h.view().applyFactoryPreset(3);
   dragKnob(kDepthX, kDepthY, 20);
-  ASSERT_TRUE(h.engine().presetModified);
+  ASSERT_TRUE(h.editorState().presetModified);
   h.close();
   open();
-  EXPECT_TRUE(h.engine().presetModified);
+  EXPECT_TRUE(h.editorState().presetModified);
   EXPECT_DOUBLE_EQ(h.param(kPreset), 3.0);
 }
 
@@ -193,7 +193,7 @@ TEST_F(EditorControls, FooterRightGroupFollowsExtraSize) {
   open(1060, 516);
   h.click(kGrowX + 300, kFooterY + 100);
   EXPECT_DOUBLE_EQ(h.param(kUISize), 1.0);
-  EXPECT_FALSE(h.engine().presetModified);
+  EXPECT_FALSE(h.editorState().presetModified);
 }
 
 TEST_F(EditorControls, KnobRowStaysCentredInAWideFixedWindow) {

@@ -145,7 +145,7 @@ TEST_F(EditorInput, EditParamIgnoresChangesWithinOneBillionth) {
   h.view().editParam(kThreshold, 6.0 + 5e-10, 0.0);
   h.view().editParam(kThreshold, 6.04, 0.1);     // rounds back to 6.0
   EXPECT_TRUE(h.events().empty());
-  EXPECT_FALSE(h.engine().presetModified);
+  EXPECT_FALSE(h.editorState().presetModified);
   h.view().editParam(kThreshold, 6.0 + 2e-9, 0.0);
   EXPECT_EQ(h.gestureCount(kThreshold), 1);
 }
@@ -153,13 +153,13 @@ TEST_F(EditorInput, EditParamIgnoresChangesWithinOneBillionth) {
 TEST_F(EditorInput, EditParamMarksThePresetOnlyForPresetColumns) {
   for (int param : {kDelta, kResolution, kPreset, kUISize}) {
     h.view().editParam(param, 1.0 - h.param(param) > 0.5 ? 1.0 : 0.0, 0.0);
-    EXPECT_FALSE(h.engine().presetModified) << "param " << param;
+    EXPECT_FALSE(h.editorState().presetModified) << "param " << param;
   }
   EXPECT_EQ(h.gestureCount(), 4);
   for (int param : {kMode, kDepth, kFreqLow, kWidth, kTilt}) {
-    h.engine().presetModified = false;
+    h.editorState().presetModified = false;
     h.view().editParam(param, h.param(param) + 1.0, 0.0);
-    EXPECT_TRUE(h.engine().presetModified) << "param " << param;
+    EXPECT_TRUE(h.editorState().presetModified) << "param " << param;
   }
 }
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "dsp/param_index.h"
+#include "plugin/param_index.h"
 #include "tests/support/editor_harness.h"
 
 namespace varnock {

@@ -2,7 +2,7 @@
 // open view applies them.
 #include <gtest/gtest.h>
 
-#include "dsp/param_index.h"
+#include "plugin/param_index.h"
 #include "editor/frame_scale.h"
 #include "editor/varnock_view.h"
 #include "tests/support/editor_harness.h"

@@ -47,7 +47,7 @@ TEST(KnobValueText, UnknownFormatBehavesAsSignedDb) {
 }
 
 TEST(KnobRow, ThirdKnobIsWidthInTameAndBackgroundOtherwise) {
-  KnobSpec row[kKnobCount];
+  KnobDef row[kKnobCount];
   knobRow(false, 0.0, 12.0, row);
   EXPECT_EQ(row[2].param, kBackground);
   EXPECT_TRUE(row[2].logTaper);
@@ -58,7 +58,7 @@ TEST(KnobRow, ThirdKnobIsWidthInTameAndBackgroundOtherwise) {
 }
 
 TEST(KnobRow, LiveAmountDividesByDepthWithAFloor) {
-  KnobSpec row[kKnobCount];
+  KnobDef row[kKnobCount];
   knobRow(false, 6.0, 12.0, row);
   EXPECT_TRUE(row[5].liveRing);
   EXPECT_DOUBLE_EQ(row[5].liveAmount, 0.5);
@@ -67,10 +67,10 @@ TEST(KnobRow, LiveAmountDividesByDepthWithAFloor) {
 }
 
 TEST(KnobTravel, LinearAndLogarithmicMappings) {
-  KnobSpec row[kKnobCount];
+  KnobDef row[kKnobCount];
   knobRow(false, 0.0, 12.0, row);
-  const KnobSpec& threshold = row[0];
-  const KnobSpec& release = row[7];
+  const KnobDef& threshold = row[0];
+  const KnobDef& release = row[7];
   EXPECT_DOUBLE_EQ(knobTravel(threshold, 6.0), 0.25);
   EXPECT_DOUBLE_EQ(knobValue(threshold, 0.85), 20.4);
   EXPECT_NEAR(knobTravel(release, 50.0), 0.5, 1e-12);            // geometric middle of 5..500
@@ -78,7 +78,7 @@ TEST(KnobTravel, LinearAndLogarithmicMappings) {
 }
 
 TEST(KnobTravel, ValuesOutsideTheRangeSitAtTheEnds) {
-  KnobSpec row[kKnobCount];
+  KnobDef row[kKnobCount];
   knobRow(false, 0.0, 12.0, row);
   EXPECT_DOUBLE_EQ(knobTravel(row[6], 0.01), 0.0);   // Attack below 0.1 ms
   EXPECT_DOUBLE_EQ(knobTravel(row[0], 30.0), 1.0);

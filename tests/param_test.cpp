@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include "dsp/param_index.h"
+#include "plugin/param_index.h"
 #include "framework/plugin_base.h"
 #include "plugin/params.h"
 

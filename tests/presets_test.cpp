@@ -12,14 +12,6 @@ namespace {
 
 using Kind = vst3host::HandlerEvent::Kind;
 
-TEST(PresetTable, CustomAndInitHoldTheParameterDefaults) {
-  for (int column = 0; column < kNumPresetColumns; ++column) {
-    const int param = kPresetColumnParams[column];
-    EXPECT_DOUBLE_EQ(kFactoryPresets[0][column], kDefaultParamValues[param]) << "column " << column;
-    EXPECT_DOUBLE_EQ(kFactoryPresets[10][column], kDefaultParamValues[param]) << "column " << column;
-  }
-}
-
 TEST(PresetTable, EveryEntryLiesInsideItsParameterRange) {
   EditorHarness harness;
   for (int row = 1; row < kNumPresetRows; ++row) {
@@ -47,17 +39,17 @@ TEST(PresetName, OutOfRangeValuesShowTheNearestName) {
 
 TEST(ApplyFactoryPreset, InitAtDefaultsStillSendsSixteenGestures) {
   EditorHarness harness;
-  harness.engine().presetModified = true;
-  applyFactoryPreset(harness.plugin(), harness.engine(), 10);
+  harness.editorState().presetModified = true;
+  applyFactoryPreset(harness.plugin(), harness.editorState(), 10);
   EXPECT_EQ(harness.gestureCount(), 16);
   EXPECT_EQ(harness.events().size(), 48u);
-  EXPECT_FALSE(harness.engine().presetModified);
+  EXPECT_FALSE(harness.editorState().presetModified);
   EXPECT_DOUBLE_EQ(harness.param(kPreset), 10.0);
 }
 
 TEST(ApplyFactoryPreset, WritesColumnsInTableOrderThenResolutionThenPreset) {
   EditorHarness harness;
-  applyFactoryPreset(harness.plugin(), harness.engine(), 1);
+  applyFactoryPreset(harness.plugin(), harness.editorState(), 1);
   const std::vector<vst3host::HandlerEvent> events = harness.events();
   ASSERT_EQ(events.size(), 48u);
   const int expected[16] = {kMode, kDepth, kThreshold, kKnee, kBackground, kFreqLow, kFreqHigh, kSmooth,
@@ -70,7 +62,7 @@ TEST(ApplyFactoryPreset, WritesColumnsInTableOrderThenResolutionThenPreset) {
 
 TEST(ApplyFactoryPreset, BoxyRoomSetsPreciseResolutionAndWidth) {
   EditorHarness harness;
-  applyFactoryPreset(harness.plugin(), harness.engine(), 8);
+  applyFactoryPreset(harness.plugin(), harness.editorState(), 8);
   EXPECT_DOUBLE_EQ(harness.param(kResolution), 2.0);
   EXPECT_DOUBLE_EQ(harness.param(kWidth), 0.5);
   EXPECT_DOUBLE_EQ(harness.param(kMode), 2.0);
@@ -82,7 +74,7 @@ TEST(ApplyFactoryPreset, LeavesDeltaAndUiSizeAlone) {
   EditorHarness harness;
   harness.setParam(kDelta, 1.0);
   harness.setParam(kUISize, 1.0);
-  applyFactoryPreset(harness.plugin(), harness.engine(), 3);
+  applyFactoryPreset(harness.plugin(), harness.editorState(), 3);
   EXPECT_DOUBLE_EQ(harness.param(kDelta), 1.0);
   EXPECT_DOUBLE_EQ(harness.param(kUISize), 1.0);
   EXPECT_EQ(harness.gestureCount(kDelta), 0);
@@ -91,15 +83,15 @@ TEST(ApplyFactoryPreset, LeavesDeltaAndUiSizeAlone) {
 
 TEST(ApplyFactoryPreset, IgnoresIndicesOutsideOneToTen) {
   EditorHarness harness;
-  harness.engine().presetModified = true;
-  for (int n : {-1, 0, 11}) applyFactoryPreset(harness.plugin(), harness.engine(), n);
+  harness.editorState().presetModified = true;
+  for (int n : {-1, 0, 11}) applyFactoryPreset(harness.plugin(), harness.editorState(), n);
   EXPECT_TRUE(harness.events().empty());
-  EXPECT_TRUE(harness.engine().presetModified);
+  EXPECT_TRUE(harness.editorState().presetModified);
 }
 
 TEST(ApplyFactoryPreset, SendsTheNormalisedValues) {
   EditorHarness harness;
-  applyFactoryPreset(harness.plugin(), harness.engine(), 4);   // Kick/Bass Attack: Freq High 250 Hz
+  applyFactoryPreset(harness.plugin(), harness.editorState(), 4);   // Kick/Bass Attack: Freq High 250 Hz
   for (const vst3host::HandlerEvent& e : harness.events()) {
     if (e.kind != Kind::PerformEdit) continue;
     if (e.id == kFreqHigh) {

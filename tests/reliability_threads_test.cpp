@@ -135,7 +135,7 @@ TEST(Threads, UiWorkWhileTheAudioThreadProcesses) {
       case 0:
         plugin->setNormalizedValue(static_cast<Vst::ParamID>(pick(0, reliability::kParams - 1)), pick(0, 100) / 100.0);
         break;
-      case 1: varnock::applyFactoryPreset(varnock, varnock.engine(), pick(1, 10)); break;
+      case 1: varnock::applyFactoryPreset(varnock, varnock.editorState(), pick(1, 10)); break;
       case 2: ASSERT_TRUE(plugin->getState(&saved)); break;
       case 3: ASSERT_TRUE(plugin->setState(saved)); break;
       default: badFeed += readFeed(varnock.engine()); break;

@@ -1,6 +1,6 @@
 #include "editor/analyser/analyser.h"
 
-#include "dsp/param_index.h"
+#include "plugin/param_index.h"
 #include "editor/analyser/analyser_frame.h"
 #include "editor/analyser/analyser_state.h"
 

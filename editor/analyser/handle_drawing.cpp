@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "dsp/param_index.h"
+#include "plugin/param_index.h"
 #include "editor/analyser/analyser_colours.h"
 #include "editor/analyser/analyser_frame.h"
 #include "editor/analyser/analyser_text.h"

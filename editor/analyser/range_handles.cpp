@@ -3,17 +3,17 @@
 #include <algorithm>
 #include <cmath>
 
-#include "dsp/param_index.h"
+#include "plugin/param_table.h"
 
 namespace varnock {
 
 namespace {
 constexpr double kGrabDistance = 9.0;        // design px around a handle
 constexpr double kDoubleClickS = 0.3;
-constexpr double kLowDefaultHz = 1000.0;
-constexpr double kHighDefaultHz = 18000.0;
-constexpr double kMinHz = 20.0;
-constexpr double kMaxHz = 20000.0;
+constexpr double kLowDefaultHz = paramDefault(kFreqLow);
+constexpr double kHighDefaultHz = paramDefault(kFreqHigh);
+constexpr double kMinHz = paramDef(kFreqLow).minValue;
+constexpr double kMaxHz = paramDef(kFreqLow).maxValue;
 constexpr double kLowMaxOfHigh = 0.95;       // a dragged Freq Low stays at or below 95 % of Freq High
 constexpr double kHighMinOfLow = 1.05;       // a dragged Freq High stays at or above 105 % of Freq Low
 }

@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "dsp/param_index.h"
+#include "plugin/param_index.h"
 #include "editor/analyser/analyser_colours.h"
 #include "editor/analyser/analyser_frame.h"
 #include "editor/analyser/analyser_text.h"
@@ -82,7 +82,7 @@ void drawAmounts(AnalyserFrame& f, double heldPeakDb) {
 }
 
 void runCurveToggles(AnalyserFrame& f) {
-  SpectralEngine& e = f.view.engine;
+  EditorState& e = f.view.editorState;
   const double gap = nextToggleGap(f.g.scale);
   const double y = toggleRowTop(f.g);
   double left = 0.0;

@@ -79,7 +79,7 @@ void drawPanelsAndGrids(AnalyserFrame& f) {
 void drawColumnFills(AnalyserFrame& f, const ColumnState& columns) {
   VarnockView& v = f.view;
   const AnalyserGeometry& g = f.g;
-  const SpectralEngine& e = v.engine;
+  const EditorState& e = v.editorState;
   const int count = g.columnCount;
   // Each fill is a vertical line in its own pixel column and touches no
   // other column, so drawing all columns' input fills, then all bands, then
@@ -107,7 +107,7 @@ void drawColumnFills(AnalyserFrame& f, const ColumnState& columns) {
 void drawCurves(AnalyserFrame& f, const ColumnState& columns) {
   VarnockView& v = f.view;
   const AnalyserGeometry& g = f.g;
-  const SpectralEngine& e = v.engine;
+  const EditorState& e = v.editorState;
   const int count = g.columnCount;
   const Rgb idle = kInputLineIdle;
   const Rgb& accent = f.accent;

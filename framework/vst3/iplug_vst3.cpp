@@ -83,8 +83,13 @@ tresult PLUGIN_API IPlugVST3::setParamNormalized(Vst::ParamID tag, Vst::ParamVal
   if (std::isnan(value)) return kResultFalse;
   if (tag < static_cast<Vst::ParamID>(NParams())) {
     IParam* param = GetParam(static_cast<int>(tag));
+    const double before = param->Value();
     param->SetNormalized(value);
     parameter->setNormalized(param->GetNormalized());
+    // A changed value reaches the processing side at its next block, like
+    // every other change; an unchanged one (a host echoing automation back
+    // to the controller) costs nothing.
+    if (param->Value() != before) OnParamChange(static_cast<int>(tag));
   } else {
     parameter->setNormalized(value);
   }

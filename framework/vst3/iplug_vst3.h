@@ -68,8 +68,8 @@ public:
   Steinberg::tresult PLUGIN_API process(Steinberg::Vst::ProcessData& data) SMTG_OVERRIDE;
 
   // ---- IEditController ----
-  // Sets the controller's copy and the parameter (constrained) without
-  // calling OnParamChange(); a NaN changes nothing.
+  // Sets the controller's copy and the parameter (constrained) and calls
+  // OnParamChange() when the parameter's value changed; a NaN changes nothing.
   Steinberg::tresult PLUGIN_API setParamNormalized(Steinberg::Vst::ParamID tag,
                                                    Steinberg::Vst::ParamValue value) SMTG_OVERRIDE;
   // An index outside the parameters (or units) is refused with kResultFalse;

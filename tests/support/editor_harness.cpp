@@ -51,6 +51,7 @@ EditorHarness::~EditorHarness() {
 }
 
 SpectralEngine& EditorHarness::engine() { return mPlugin->engine(); }
+EditorState& EditorHarness::editorState() { return mPlugin->editorState(); }
 
 void EditorHarness::setParam(int paramIndex, double plainValue) {
   iplug::IParam* param = mPlugin->GetParam(paramIndex);

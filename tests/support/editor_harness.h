@@ -20,6 +20,7 @@ namespace varnock {
 class Varnock;
 class VarnockView;
 struct SpectralEngine;
+struct EditorState;
 
 class EditorHarness {
 public:
@@ -30,6 +31,7 @@ public:
 
   Varnock& plugin() { return *mPlugin; }
   SpectralEngine& engine();
+  EditorState& editorState();
 
   // ---- Parameters, as the host sets them (plain values; OnParamChange runs) ----
   void setParam(int paramIndex, double plainValue);

@@ -6,17 +6,23 @@
 
 namespace varnock::testing {
 
-Params::Params() { std::copy(kDefaultParamValues, kDefaultParamValues + kNumParams, values); }
+Params::Params() {
+  for (int i = 0; i < kNumParams; ++i) values[i] = paramDefault(static_cast<ParamIndex>(i));
+}
+
+EngineParams Params::engineParams() const {
+  return makeEngineParams([this](ParamIndex index) { return values[index]; });
+}
 
 std::unique_ptr<SpectralEngine> makeEngine(const Params& params, double sampleRate) {
   auto engine = std::make_unique<SpectralEngine>();
-  std::copy(params.values, params.values + kNumParams, engine->paramSnapshot);
+  engine->paramSnapshot = params.engineParams();
   fullReset(*engine, sampleRate);
   return engine;
 }
 
 void applyParams(SpectralEngine& engine, const Params& params) {
-  std::copy(params.values, params.values + kNumParams, engine.paramSnapshot);
+  engine.paramSnapshot = params.engineParams();
   coefficientPass(engine);
 }
 

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "dsp/spectral_engine.h"
+#include "plugin/param_table.h"
 
 namespace varnock::testing {
 
@@ -16,6 +17,7 @@ struct Params {
     values[index] = value;
     return *this;
   }
+  EngineParams engineParams() const;           // what the plug-in's snapshot read gives the engine
 };
 
 struct Stereo {
