@@ -3,7 +3,6 @@
 find_package(OpenGL REQUIRED COMPONENTS OpenGL)
 add_executable(editor_frame_bench
   ${CMAKE_CURRENT_LIST_DIR}/editor_frame_bench.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/editor_frame_feed.cpp
-  ${PROJECT_SOURCE_DIR}/tests/support/editor_harness.cpp)
-target_include_directories(editor_frame_bench PRIVATE ${PROJECT_SOURCE_DIR})
-target_link_libraries(editor_frame_bench PRIVATE varnock vst3host benchmark::benchmark OpenGL::OpenGL)
+  ${CMAKE_CURRENT_LIST_DIR}/editor_frame_feed.cpp)
+varnock_expose(editor_frame_bench bench PRIVATE)
+target_link_libraries(editor_frame_bench PRIVATE varnock_editor_harness benchmark::benchmark OpenGL::OpenGL)

@@ -18,7 +18,7 @@
 #include "dsp/spectral_engine.h"
 #include "framework/graphics/offscreen_editor.h"
 #include "plugin/varnock.h"
-#include "tests/support/editor_harness.h"
+#include "harness/editor_harness.h"
 
 namespace {
 

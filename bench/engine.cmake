@@ -5,5 +5,6 @@ find_package(PkgConfig REQUIRED)
 pkg_check_modules(FFTW3 REQUIRED IMPORTED_TARGET fftw3)
 add_executable(engine_bench
   ${CMAKE_CURRENT_LIST_DIR}/engine_bench.cpp)
-target_include_directories(engine_bench PRIVATE ${PROJECT_SOURCE_DIR})
-target_link_libraries(engine_bench PRIVATE varnock_dsp benchmark::benchmark PkgConfig::FFTW3)
+varnock_expose(engine_bench bench PRIVATE)
+# The parameter defaults come from the plug-in's parameter table (constant data).
+target_link_libraries(engine_bench PRIVATE varnock_dsp varnock_plugin benchmark::benchmark PkgConfig::FFTW3)

@@ -25,6 +25,7 @@ add_library(vst3sdk STATIC
   ${VST3_SDK_DIR}/public.sdk/source/vst/vstcomponent.cpp
   ${VST3_SDK_DIR}/public.sdk/source/vst/vsteditcontroller.cpp
   ${VST3_SDK_DIR}/public.sdk/source/vst/vstparameters.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/vst3sdk_extras.cpp
 )
 set_target_properties(vst3sdk PROPERTIES POSITION_INDEPENDENT_CODE ON)
 target_compile_options(vst3sdk PRIVATE -w)

@@ -12,7 +12,7 @@
 #include "dsp/spectral_engine.h"
 #include "editor/analyser/analyser_geometry.h"
 #include "editor/varnock_view.h"
-#include "tests/support/editor_harness.h"
+#include "harness/editor_harness.h"
 
 namespace varnock {
 namespace {

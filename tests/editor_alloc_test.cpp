@@ -11,7 +11,7 @@
 #include <new>
 #include <string>
 
-#include "tests/support/editor_harness.h"
+#include "harness/editor_harness.h"
 
 namespace {
 std::atomic<long> gAllocations{0};

@@ -8,7 +8,7 @@
 #include "editor/varnock_view.h"
 #include "plugin/presets.h"
 #include "plugin/varnock.h"
-#include "tests/support/editor_harness.h"
+#include "harness/editor_harness.h"
 
 namespace varnock {
 namespace {

@@ -12,7 +12,7 @@
 #include "dsp/spectral_engine.h"
 #include "editor/varnock_view.h"
 #include "plugin/varnock.h"
-#include "tests/support/editor_harness.h"
+#include "harness/editor_harness.h"
 
 namespace varnock {
 namespace {

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "plugin/param_index.h"
-#include "tests/support/editor_harness.h"
+#include "harness/editor_harness.h"
 
 namespace varnock {
 namespace {

@@ -5,7 +5,7 @@
 #include "plugin/param_index.h"
 #include "editor/frame_scale.h"
 #include "editor/varnock_view.h"
-#include "tests/support/editor_harness.h"
+#include "harness/editor_harness.h"
 
 namespace varnock {
 namespace {

@@ -78,7 +78,7 @@ protected:
   }
 
   void Attach() {
-    view = iplug::vst3::MakePlugView(delegate);
+    view = iplug::vst3::MakePlugView(delegate, nullptr);
     ASSERT_NE(view, nullptr);
     std::string error;
     ASSERT_TRUE(window->attach(view, &error)) << error;
@@ -331,7 +331,7 @@ TEST_F(EditorWindowView, TheSameViewCanBeAttachedAgainAfterRemoved) {
 
 TEST_F(EditorWindowView, OpeningAndClosingTwentyTimesLeaksNoDescriptors) {
   auto cycle = [&] {
-    IPlugView* v = iplug::vst3::MakePlugView(delegate);
+    IPlugView* v = iplug::vst3::MakePlugView(delegate, nullptr);
     std::string error;
     ASSERT_TRUE(window->attach(v, &error)) << error;
     window->runFor(40);
@@ -371,7 +371,7 @@ TEST_F(EditorWindowView, MenuEntryChosenWithRealClicks) {
 
 TEST(PlugView, AnswersTheHostsQuestionsBeforeAttaching) {
   TestDelegate delegate;
-  IPlugView* view = iplug::vst3::MakePlugView(delegate);
+  IPlugView* view = iplug::vst3::MakePlugView(delegate, nullptr);
   ASSERT_NE(view, nullptr);
   EXPECT_EQ(view->isPlatformTypeSupported("X11EmbedWindowID"), kResultTrue);
   EXPECT_NE(view->isPlatformTypeSupported("HWND"), kResultTrue);
@@ -402,12 +402,12 @@ TEST(PlugView, AnswersTheHostsQuestionsBeforeAttaching) {
 TEST(PlugView, NoViewWithoutAGraphicsHook) {
   TestDelegate delegate;
   delegate.mMakeGraphicsFunc = nullptr;
-  EXPECT_EQ(iplug::vst3::MakePlugView(delegate), nullptr);
+  EXPECT_EQ(iplug::vst3::MakePlugView(delegate, nullptr), nullptr);
 }
 
 TEST(PlugView, HostSizeBeforeAttachingIsKeptForTheEditor) {
   TestDelegate delegate;
-  IPlugView* view = iplug::vst3::MakePlugView(delegate);
+  IPlugView* view = iplug::vst3::MakePlugView(delegate, nullptr);
   ViewRect rect(0, 0, 5000, 500);
   EXPECT_EQ(view->onSize(&rect), kResultTrue);
   EXPECT_EQ(delegate.GetEditorWidth(), TestDelegate::kMaxWidth);

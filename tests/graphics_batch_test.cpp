@@ -16,7 +16,7 @@
 #include "editor/varnock_view.h"
 #include "framework/graphics/offscreen_editor.h"
 #include "plugin/params.h"
-#include "tests/support/editor_harness.h"
+#include "harness/editor_harness.h"
 #include "tests/support/test_delegate.h"
 #include "tests/support/test_signals.h"
 

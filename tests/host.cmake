@@ -2,16 +2,7 @@
 # controller are separate classes, laid out as a .vst3 bundle, and modules
 # broken in one way each. The host_*_test programs get their paths.
 set(HOST_FIXTURE_BUNDLE ${CMAKE_CURRENT_BINARY_DIR}/host_fixture.vst3)
-# The SDK's EditController also needs its lock and plug-in view sources,
-# which the shared vst3sdk library leaves out.
-add_library(host_fixture_plugin MODULE
-  ${CMAKE_CURRENT_SOURCE_DIR}/host_fixtures/fixture_plugin.cpp
-  ${VST3_SDK_DIR}/base/thread/source/flock.cpp
-  ${VST3_SDK_DIR}/public.sdk/source/common/pluginview.cpp)
-set_source_files_properties(
-  ${VST3_SDK_DIR}/base/thread/source/flock.cpp
-  ${VST3_SDK_DIR}/public.sdk/source/common/pluginview.cpp
-  PROPERTIES COMPILE_OPTIONS -w)
+add_library(host_fixture_plugin MODULE ${CMAKE_CURRENT_SOURCE_DIR}/host_fixtures/fixture_plugin.cpp)
 target_link_libraries(host_fixture_plugin PRIVATE vst3sdk)
 set_target_properties(host_fixture_plugin PROPERTIES
   OUTPUT_NAME host_fixture PREFIX ""

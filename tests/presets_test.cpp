@@ -5,7 +5,7 @@
 
 #include "plugin/presets.h"
 #include "plugin/varnock.h"
-#include "tests/support/editor_harness.h"
+#include "harness/editor_harness.h"
 
 namespace varnock {
 namespace {

@@ -26,7 +26,7 @@
 
 #include "framework/param.h"
 #include "plugin/varnock.h"
-#include "tests/support/editor_harness.h"
+#include "harness/editor_harness.h"
 #include "tools/snapshot_script.h"
 
 namespace {

@@ -1,13 +1,16 @@
 # The graphics layer of `iplug`: NanoVG on OpenGL (our batching GL 2.1 back
-# end, NanoVG's stock GL2 back end as the reference), fonts through
-# fontconfig with Liberation Sans embedded as the fallback, the offscreen EGL
-# context and the X11/GLX editor view. Included by framework/CMakeLists.txt
-# after the `iplug` target exists; the sources themselves are globbed there.
+# end, NanoVG's stock GL2 back end as the reference), system fonts with
+# Liberation Sans embedded as the fallback, and the platform's libraries: on
+# Linux X11/GLX for the editor view, EGL for the offscreen editor and
+# fontconfig; on Windows the system DLLs. Included by
+# framework/CMakeLists.txt after the `iplug` target exists; the sources
+# themselves are globbed there.
 
-find_package(OpenGL REQUIRED COMPONENTS OpenGL EGL GLX)
-# GLOBAL: the host library (another directory) links X11 too.
-find_package(X11 REQUIRED GLOBAL)
-find_package(Fontconfig REQUIRED)
+if(NOT WIN32)
+  find_package(OpenGL REQUIRED COMPONENTS OpenGL EGL GLX)
+  find_package(X11 REQUIRED)
+  find_package(Fontconfig REQUIRED)
+endif()
 
 set(IPLUG_NANOVG_DIR /usr/share/dpf/dgl/src/nanovg CACHE PATH "NanoVG sources (Debian dpf-source)")
 if(NOT EXISTS ${IPLUG_NANOVG_DIR}/nanovg.c)
@@ -35,14 +38,8 @@ set_source_files_properties(${CMAKE_CURRENT_LIST_DIR}/embedded_fonts.cpp PROPERT
   COMPILE_DEFINITIONS "IPLUG_FONT_REGULAR_FILE=\"${IPLUG_FONT_REGULAR}\";IPLUG_FONT_BOLD_FILE=\"${IPLUG_FONT_BOLD}\""
   OBJECT_DEPENDS "${IPLUG_FONT_REGULAR};${IPLUG_FONT_BOLD}")
 
-target_link_libraries(iplug PUBLIC OpenGL::OpenGL OpenGL::EGL OpenGL::GLX X11::X11 Fontconfig::Fontconfig)
-
-# The test-side editor window (host/editor_window.cpp) talks to the X server
-# and sends input through XTest. The host library is defined after this file
-# is read, so its link is added once the whole project has been configured.
-function(iplug_link_editor_window_x11)
-  if(TARGET vst3host)
-    target_link_libraries(vst3host PUBLIC X11::X11 X11::Xtst)
-  endif()
-endfunction()
-cmake_language(DEFER DIRECTORY ${PROJECT_SOURCE_DIR} CALL iplug_link_editor_window_x11)
+if(WIN32)
+  target_link_libraries(iplug PUBLIC opengl32 gdi32 user32 shell32 ole32)
+else()
+  target_link_libraries(iplug PUBLIC OpenGL::OpenGL OpenGL::EGL OpenGL::GLX X11::X11 Fontconfig::Fontconfig)
+endif()

@@ -114,7 +114,7 @@ tresult PLUGIN_API IPlugVST3::getParamStringByValue(Vst::ParamID tag, Vst::Param
 
 IPlugView* PLUGIN_API IPlugVST3::createView(FIDString name) {
   if (!name || std::strcmp(name, Vst::ViewType::kEditor) != 0) return nullptr;
-  return vst3::MakePlugView(*this);
+  return vst3::MakePlugView(*this, static_cast<Vst::IEditController*>(this));
 }
 
 tresult PLUGIN_API IPlugVST3::getMidiControllerAssignment(int32, int16, Vst::CtrlNumber, Vst::ParamID&) {

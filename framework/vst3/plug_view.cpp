@@ -7,7 +7,7 @@
 
 #include "framework/graphics/graphics.h"
 #include "framework/plugin_base.h"
-#include "framework/vst3/x11_gl_window.h"
+#include "framework/vst3/view_window.h"
 #include "pluginterfaces/gui/iplugview.h"
 #include "pluginterfaces/gui/iplugviewcontentscalesupport.h"
 
@@ -26,65 +26,29 @@ using Steinberg::tresult;
 using Steinberg::TUID;
 using Steinberg::uint32;
 using Steinberg::ViewRect;
-namespace Linux = Steinberg::Linux;
 
 // VirtualKeyCodes::KEY_ESCAPE of the VST3 key codes.
 constexpr Steinberg::int16 kVstKeyEscape = 6;
 
 bool IidIs(const TUID iid, const TUID other) { return Steinberg::FUnknownPrivate::iidEqual(iid, other); }
 
-class PlugView;
-
-// The run loop's callbacks. Each is its own reference-counted object that
-// the host may keep a reference to; the view detaches it when it goes, so a
-// late call does nothing.
-class RunLoopHandler final : public Linux::IEventHandler, public Linux::ITimerHandler {
-public:
-  explicit RunLoopHandler(PlugView* view) : mView(view) {}
-  void Detach() { mView = nullptr; }
-
-  void PLUGIN_API onFDIsSet(Linux::FileDescriptor fd) override;
-  void PLUGIN_API onTimer() override;
-
-  tresult PLUGIN_API queryInterface(const TUID iid, void** obj) override {
-    if (IidIs(iid, Linux::IEventHandler_iid) || IidIs(iid, Steinberg::FUnknown_iid)) {
-      *obj = static_cast<Linux::IEventHandler*>(this);
-    } else if (IidIs(iid, Linux::ITimerHandler_iid)) {
-      *obj = static_cast<Linux::ITimerHandler*>(this);
-    } else {
-      *obj = nullptr;
-      return Steinberg::kNoInterface;
-    }
-    addRef();
-    return kResultOk;
-  }
-  uint32 PLUGIN_API addRef() override { return ++mRefs; }
-  uint32 PLUGIN_API release() override {
-    const uint32 left = --mRefs;
-    if (left == 0) delete this;
-    return left;
-  }
-
-private:
-  std::atomic<uint32> mRefs{1};
-  PlugView* mView;
-};
-
 class PlugView final : public IPlugView, public IPlugViewContentScaleSupport {
 public:
-  explicit PlugView(IPlugAPIBase& delegate) : mDelegate(delegate) {}
+  PlugView(IPlugAPIBase& delegate, FUnknown* owner) : mDelegate(delegate), mOwner(owner) {
+    if (mOwner) mOwner->addRef();
+  }
   ~PlugView() {
     removed();
-    SetRunLoop(nullptr);
+    if (mOwner) mOwner->release();
   }
 
   // ---- IPlugView ----
   tresult PLUGIN_API isPlatformTypeSupported(FIDString type) override {
-    return type && std::strcmp(type, Steinberg::kPlatformTypeX11EmbedWindowID) == 0 ? kResultTrue : kResultFalse;
+    return type && std::strcmp(type, ViewWindow::PlatformType()) == 0 ? kResultTrue : kResultFalse;
   }
 
   tresult PLUGIN_API attached(void* parent, FIDString type) override {
-    if (!parent || isPlatformTypeSupported(type) != kResultTrue || mGraphics || !mRunLoop) return kResultFalse;
+    if (!parent || isPlatformTypeSupported(type) != kResultTrue || mGraphics) return kResultFalse;
     std::unique_ptr<igraphics::IGraphics> graphics(mDelegate.mMakeGraphicsFunc ? mDelegate.mMakeGraphicsFunc() : nullptr);
     if (!graphics) return kResultFalse;
     int w = mDelegate.GetEditorWidth(), h = mDelegate.GetEditorHeight();
@@ -93,40 +57,23 @@ public:
       h = graphics->Height();
     }
     mDelegate.ConstrainEditorSize(w, h);
-    std::string error;
-    mWindow = X11GLWindow::Open(reinterpret_cast<unsigned long>(parent), w, h, &error);
+    mWindow = ViewWindow::Open(parent, mFrame, *graphics, w, h, [this](int width, int height) { RequestResize(width, height); });
     if (!mWindow) return kResultFalse;
     mGraphics = std::move(graphics);
-    mWindow->SetGraphics(mGraphics.get());
-    mWindow->SetResizeRequestHandler([this](int width, int height) { RequestResize(width, height); });
     mGraphics->SetPlatform(mWindow.get());
     mGraphics->SetScreenScale(mScale);
     mGraphics->Resize(w, h);                   // before the first layout: no layout call yet
     if (mDelegate.mLayoutFunc) mDelegate.mLayoutFunc(mGraphics.get());
-
-    mHandler = new RunLoopHandler(this);
-    mRunLoop->registerEventHandler(mHandler, mWindow->ConnectionFd());
-    const int fps = mGraphics->FPS() > 0 ? mGraphics->FPS() : 30;
-    mRunLoop->registerTimer(mHandler, static_cast<Linux::TimerInterval>(1000 / fps));
     return kResultTrue;
   }
 
   tresult PLUGIN_API removed() override {
-    if (mHandler) {
-      if (mRunLoop) {
-        mRunLoop->unregisterEventHandler(mHandler);
-        mRunLoop->unregisterTimer(mHandler);
-      }
-      mHandler->Detach();
-      mHandler->release();
-      mHandler = nullptr;
-    }
     if (mGraphics) {
       if (mWindow) mWindow->MakeCurrent();
       mGraphics->ReleaseGraphicsResources();
-      mGraphics.reset();
     }
-    mWindow.reset();
+    mWindow.reset();                           // stops input and frames before the graphics go
+    mGraphics.reset();
     return kResultOk;
   }
 
@@ -160,13 +107,10 @@ public:
 
   tresult PLUGIN_API onFocus(Steinberg::TBool) override { return kResultOk; }
 
+  // The host's frame: not reference counted (VST3 convention); the Linux
+  // window takes the host's run loop from it when the view is attached.
   tresult PLUGIN_API setFrame(IPlugFrame* frame) override {
     mFrame = frame;
-    Linux::IRunLoop* runLoop = nullptr;
-    if (frame && frame->queryInterface(Linux::IRunLoop_iid, reinterpret_cast<void**>(&runLoop)) != kResultOk)
-      runLoop = nullptr;
-    SetRunLoop(runLoop);
-    if (runLoop) runLoop->release();           // SetRunLoop holds its own reference
     return kResultTrue;
   }
 
@@ -193,6 +137,7 @@ public:
 
   // ---- FUnknown ----
   tresult PLUGIN_API queryInterface(const TUID iid, void** obj) override {
+    if (!obj) return Steinberg::kInvalidArgument;
     if (IidIs(iid, Steinberg::IPlugView_iid) || IidIs(iid, Steinberg::FUnknown_iid)) {
       *obj = static_cast<IPlugView*>(this);
     } else if (IidIs(iid, Steinberg::IPlugViewContentScaleSupport_iid)) {
@@ -211,21 +156,7 @@ public:
     return left;
   }
 
-  // ---- Run loop callbacks ----
-  void OnConnectionReadable() {
-    if (mWindow) mWindow->ProcessEvents();
-  }
-  void OnFrameTimer() {
-    if (mWindow) mWindow->OnFrameTimer();
-  }
-
 private:
-  void SetRunLoop(Linux::IRunLoop* runLoop) {
-    if (runLoop) runLoop->addRef();
-    if (mRunLoop) mRunLoop->release();
-    mRunLoop = runLoop;
-  }
-
   // The corner handle resized the graphics: the host resizes its window and
   // calls onSize(). A host that refuses gets the graphics back at the
   // window's size; without a frame the window follows directly.
@@ -242,27 +173,18 @@ private:
 
   std::atomic<uint32> mRefs{1};
   IPlugAPIBase& mDelegate;
-  IPlugFrame* mFrame = nullptr;                // the host's; not reference counted (VST3 convention)
-  Linux::IRunLoop* mRunLoop = nullptr;         // referenced while the frame is set
-  RunLoopHandler* mHandler = nullptr;          // registered while attached
+  FUnknown* mOwner;                            // the edit controller: one reference for the view's life
+  IPlugFrame* mFrame = nullptr;
   std::unique_ptr<igraphics::IGraphics> mGraphics;
-  std::unique_ptr<X11GLWindow> mWindow;        // the graphics' platform; removed() destroys the graphics first
+  std::unique_ptr<ViewWindow> mWindow;         // the graphics' platform; removed() destroys it first
   float mScale = 1.f;
 };
 
-void PLUGIN_API RunLoopHandler::onFDIsSet(Linux::FileDescriptor) {
-  if (mView) mView->OnConnectionReadable();
-}
-
-void PLUGIN_API RunLoopHandler::onTimer() {
-  if (mView) mView->OnFrameTimer();
-}
-
 } // namespace
 
-Steinberg::IPlugView* MakePlugView(IPlugAPIBase& delegate) {
+Steinberg::IPlugView* MakePlugView(IPlugAPIBase& delegate, FUnknown* owner) {
   if (!delegate.mMakeGraphicsFunc) return nullptr;
-  return new PlugView(delegate);
+  return new PlugView(delegate, owner);
 }
 
 } // namespace iplug::vst3

@@ -21,12 +21,6 @@
 
 using namespace Steinberg;
 
-// The SDK's EditController refers to the plug-in view interface ID, which no
-// SDK source in the build defines.
-namespace Steinberg {
-DEF_CLASS_IID(IPlugView)
-}
-
 namespace {
 
 constexpr uint32 kLatencySamples = 37;

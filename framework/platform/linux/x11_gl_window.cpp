@@ -1,10 +1,11 @@
-#include "framework/vst3/x11_gl_window.h"
+#include "framework/platform/linux/x11_gl_window.h"
 
 #include <GL/glx.h>
 #include <X11/Xlib.h>
 #include <X11/Xresource.h>
 #include <X11/keysym.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 
@@ -149,7 +150,8 @@ std::unique_ptr<X11GLWindow> X11GLWindow::Open(unsigned long parent, int width, 
     return nullptr;
   }
 
-  if (const char* ms = XGetDefault(dpy, "varnock", "multiClickTime")) {
+  // The host application's own X resources decide the double-click time.
+  if (const char* ms = XGetDefault(dpy, program_invocation_short_name, "multiClickTime")) {
     const int value = std::atoi(ms);
     if (value > 0) state->doubleClickMs = value;
   }

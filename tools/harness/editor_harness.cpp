@@ -1,4 +1,4 @@
-#include "tests/support/editor_harness.h"
+#include "harness/editor_harness.h"
 
 #include <algorithm>
 
