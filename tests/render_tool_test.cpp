@@ -288,3 +288,116 @@ TEST_F(RenderTool, HelpPrintsUsage) {
   EXPECT_EQ(r.out.rfind("usage: varnock-render", 0), 0u);
   EXPECT_TRUE(files().empty());
 }
+
+// The factory preset "Boxy Room" spelled out as --set options.
+const std::vector<std::string> kBoxyRoomSets = {
+    "--set", "Mode=Tame",      "--set", "Depth=6",    "--set", "Threshold=3",  "--set", "Knee=6",
+    "--set", "Background=60",  "--set", "Freq Low=120", "--set", "Freq High=800", "--set", "Smooth=1",
+    "--set", "Attack=5",       "--set", "Release=150", "--set", "Mix=100",      "--set", "Trim=0",
+    "--set", "Width=0.5",      "--set", "Tilt=0",      "--set", "Resolution=Precise 2048"};
+
+std::vector<std::string> concat(std::vector<std::string> a, const std::vector<std::string>& b) {
+  a.insert(a.end(), b.begin(), b.end());
+  return a;
+}
+
+TEST_F(RenderTool, PresetRendersLikeItsSettingsAndSetAdjustsIt) {
+  // A resonance inside Boxy Room's band over noise, so Tame and its depth matter.
+  writeAudio("in.wav", {testsignals::mix(testsignals::sine(24000, 300, 48000, 0.5),
+                                         testsignals::whiteNoise(24000, 3, 0.1))},
+             48000);
+  const auto render = [&](const std::string& out, const std::vector<std::string>& options) {
+    const RunResult r = run(concat({"in.wav", out}, options));
+    EXPECT_EQ(r.status, 0) << out << ": " << r.err;
+    return readAudio(out).channel;
+  };
+  const auto plain = render("plain.wav", {});
+  const auto preset = render("preset.wav", {"--preset", "boxy ROOM"});
+  EXPECT_EQ(preset, render("sets.wav", kBoxyRoomSets));
+  EXPECT_NE(preset, plain);
+  // The preset comes first wherever it stands; --set options then apply in order.
+  const auto adjusted = render("adjusted.wav", {"--set", "Depth=1", "--preset", "Boxy Room", "--set", "Depth=18"});
+  EXPECT_EQ(adjusted, render("adjusted-sets.wav", concat(kBoxyRoomSets, {"--set", "Depth=18"})));
+  EXPECT_NE(adjusted, preset);
+}
+
+TEST_F(RenderTool, UnknownPresetListsTheTenNamesAndWritesNothing) {
+  writeAudio("in.wav", {testsignals::sine(480, 440, 48000, 0.5)}, 48000);
+  for (const char* name : {"Boxy", "Custom"}) {
+    const RunResult r = run({"in.wav", "out.wav", "--preset", name});
+    EXPECT_EQ(r.status, 2) << name;
+    EXPECT_NE(r.err.find("unknown preset \"" + std::string(name) + "\"; the presets are \"Mouth Clicks\", "),
+              std::string::npos)
+        << r.err;
+    EXPECT_NE(r.err.find("\"Mix Smoother\", \"Init\"\n"), std::string::npos) << r.err;
+  }
+  EXPECT_EQ(run({"in.wav", "out.wav", "--preset", "Init", "--preset", "Init"}).status, 2);
+  EXPECT_EQ(files(), std::vector<std::string>{"in.wav"});
+}
+
+// Two inputs of different kinds, each rendered alone to ref-a.wav and ref-b.flac.
+class RenderToolOutDir : public RenderTool {
+ protected:
+  void SetUp() override {
+    RenderTool::SetUp();
+    fs::create_directories(dir_ / "out");
+    fs::create_directories(dir_ / "sub");
+    writeAudio("a.wav", {testsignals::clickTrain(20000, 4000, 0.7)}, 44100);
+    const auto noise = testsignals::whiteNoise(30000, 5, 0.3);
+    writeAudio("sub/b.flac", {noise, noise}, 48000, SF_FORMAT_FLAC | SF_FORMAT_PCM_16);
+  }
+  std::vector<std::string> outFiles() const {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(dir_ / "out")) names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+};
+
+TEST_F(RenderToolOutDir, WritesEveryInputUnderItsNameAsIfRenderedAlone) {
+  ASSERT_EQ(run({"a.wav", "ref-a.wav", "--preset", "Drum Punch"}).status, 0);
+  ASSERT_EQ(run({"sub/b.flac", "ref-b.flac", "--preset", "Drum Punch"}).status, 0);
+  const RunResult r = run({"--preset", "Drum Punch", "--out-dir", "out", "a.wav", "sub/b.flac"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(outFiles(), (std::vector<std::string>{"a.wav", "b.flac"}));
+  EXPECT_NE(r.out.find("out/a.wav: 20000 frames"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("out/b.flac: 30000 frames"), std::string::npos) << r.out;
+  const Audio a = readAudio("out/a.wav"), b = readAudio("out/b.flac");
+  EXPECT_EQ(a.sampleRate, 44100);
+  EXPECT_EQ(b.format, SF_FORMAT_FLAC | SF_FORMAT_PCM_24);
+  EXPECT_EQ(a.channel, readAudio("ref-a.wav").channel);
+  EXPECT_EQ(b.channel, readAudio("ref-b.flac").channel);
+}
+
+TEST_F(RenderToolOutDir, RefusesBeforeRenderingAnything) {
+  fs::copy_file(dir_ / "a.wav", dir_ / "sub/a.wav");
+  const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+      {{"--out-dir", "out", "a.wav", "new.wav"}, "new.wav does not exist; with --out-dir every file name is an input"},
+      {{"--out-dir", "missing", "a.wav"}, "the output folder missing does not exist"},
+      {{"--out-dir", "a.wav", "sub/b.flac"}, "--out-dir a.wav is not a folder"},
+      {{"--out-dir", "out", "a.wav", "sub/a.wav"}, "two inputs are named a.wav (a.wav and sub/a.wav)"},
+      {{"--out-dir", "out", "a.wav", "a.wav"}, "two inputs are named a.wav"},
+      {{"--out-dir", "sub", "a.wav", "sub/b.flac"}, "sub/b.flac would overwrite its input sub/b.flac"},
+      {{"--out-dir", "out", "sub"}, "sub is a folder"},
+      {{"--out-dir", "out"}, "--out-dir needs at least one input"},
+      {{"--out-dir", "out", "--out-dir", "sub", "a.wav"}, "--out-dir is given twice"},
+  };
+  for (const auto& [args, message] : cases) {
+    const RunResult r = run(args);
+    EXPECT_EQ(r.status, 2) << message;
+    EXPECT_NE(r.err.find(message), std::string::npos) << r.err;
+  }
+  EXPECT_EQ(files(), (std::vector<std::string>{"a.wav", "out", "sub"}));
+  EXPECT_TRUE(outFiles().empty());
+  EXPECT_EQ(fs::file_size(dir_ / "sub/a.wav"), fs::file_size(dir_ / "a.wav"));
+}
+
+TEST_F(RenderToolOutDir, FailedFileLeavesNoOutputAndTheOthersAreWritten) {
+  std::ofstream(path("text.wav")) << "this is not audio\n";
+  const RunResult r = run({"--out-dir", "out", "a.wav", "text.wav", "sub/b.flac"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("cannot read text.wav"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("1 of 3 files failed"), std::string::npos) << r.err;
+  EXPECT_EQ(outFiles(), (std::vector<std::string>{"a.wav", "b.flac"}));
+}

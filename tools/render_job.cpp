@@ -1,47 +1,20 @@
 #include "tools/render_job.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 
 #include "host/hosted_plugin.h"
-#include "host/module.h"
 #include "tools/render_audio_file.h"
 #include "tools/render_demo.h"
-#include "tools/render_settings.h"
+#include "tools/render_preset.h"
 
 namespace render {
 namespace {
 
 constexpr const char* kEffectCategory = "Audio Module Class";
-
-// A progress bar on stderr, drawn only when stderr is a terminal.
-class ProgressBar {
- public:
-  explicit ProgressBar(int64_t total) : total_(total), enabled_(total > 0 && isatty(STDERR_FILENO)) {}
-  ~ProgressBar() {
-    if (enabled_ && shown_ >= 0) std::fputs("\r\033[K", stderr);
-  }
-  void update(int64_t done) {
-    if (!enabled_) return;
-    const int percent = static_cast<int>(std::min<int64_t>(100, done * 100 / total_));
-    if (percent == shown_) return;
-    shown_ = percent;
-    constexpr int kWidth = 40;
-    const int filled = percent * kWidth / 100;
-    std::fprintf(stderr, "\rvarnock-render [%.*s%*s] %3d%%", filled, "########################################",
-                 kWidth - filled, "", percent);
-    std::fflush(stderr);
-  }
-
- private:
-  int64_t total_;
-  bool enabled_;
-  int shown_ = -1;
-};
 
 double peakOf(const double* left, const double* right, int count, double peak) {
   for (int i = 0; i < count; ++i) peak = std::max({peak, std::fabs(left[i]), std::fabs(right[i])});
@@ -60,31 +33,82 @@ int fail(std::string* error, const std::string& text, int status = 1) {
   return status;
 }
 
+std::unique_ptr<vst3host::HostedPlugin> createEffect(vst3host::Module& module, const std::string& bundlePath,
+                                                     std::string* error) {
+  const vst3host::ClassDescription* effect = module.factory().findClass(kEffectCategory);
+  if (!effect) {
+    *error = "cannot load the plug-in: " + bundlePath + " offers no audio effect";
+    return nullptr;
+  }
+  std::string why;
+  auto plugin = vst3host::HostedPlugin::create(module.factory(), effect->id, &why);
+  if (!plugin) *error = "cannot create the plug-in: " + why;
+  return plugin;
+}
+
+// The settings a factory preset makes, in the plug-in's normalised values.
+bool presetSettings(const vst3host::HostedPlugin& plugin, int row, std::vector<ParameterSetting>* settings,
+                    std::string* error) {
+  const std::vector<vst3host::ParameterDescription> params = plugin.parameters();
+  for (const PresetWrite& write : factoryPresetWrites(row)) {
+    const auto id = static_cast<Steinberg::Vst::ParamID>(write.param);
+    if (std::none_of(params.begin(), params.end(), [id](const auto& p) { return p.id == id; })) {
+      *error = "the plug-in has no parameter " + std::to_string(id) + " for its presets";
+      return false;
+    }
+    settings->push_back({id, plugin.plainToNormalized(id, write.plain)});
+  }
+  return true;
+}
+
 }  // namespace
 
-int runRender(const RenderOptions& options, RenderSummary* summary, std::string* error) {
-  const int block = options.blockFrames;
+std::unique_ptr<Renderer> Renderer::open(const RenderOptions& options, int* status, std::string* error) {
+  *status = 1;
+  std::unique_ptr<Renderer> renderer(new Renderer);
+  renderer->options_ = options;
+  std::string why;
+  renderer->module_ = vst3host::loadModule(options.bundlePath, &why);
+  if (!renderer->module_) {
+    *error = "cannot load the plug-in: " + why;
+    return nullptr;
+  }
+  // A first instance tells the parameters; it is gone before any file is rendered.
+  auto plugin = createEffect(*renderer->module_, options.bundlePath, error);
+  if (!plugin) return nullptr;
+  if (!options.preset.empty()) {
+    const int row = findFactoryPreset(options.preset, error);
+    if (row == 0 || !presetSettings(*plugin, row, &renderer->settings_, error)) return nullptr;
+  }
+  std::vector<ParameterSetting> sets;
+  if (!resolveSettings(*plugin, options.settings, &sets, error)) {
+    *status = 2;
+    return nullptr;
+  }
+  renderer->settings_.insert(renderer->settings_.end(), sets.begin(), sets.end());
+  *status = 0;
+  return renderer;
+}
+
+int Renderer::render(const std::string& inputPath, const std::string& outputPath, ProgressLine& progress,
+                     RenderSummary* summary, std::string* error) {
+  const int block = options_.blockFrames;
   std::unique_ptr<FrameSource> source;
-  if (options.inputPath.empty()) {
+  if (inputPath.empty()) {
     DemoSignal demo = makeDemoSignal();
     source = memorySource(std::move(demo.left), std::move(demo.right), demo.sampleRate);
   } else {
-    source = openAudioFile(options.inputPath, block, error);
+    source = openAudioFile(inputPath, block, error);
     if (!source) return 1;
   }
 
+  auto plugin = createEffect(*module_, options_.bundlePath, error);
+  if (!plugin) return 1;
+  // Later settings of the same parameter overwrite earlier ones, here and in
+  // the first block's parameter queue alike.
+  for (const ParameterSetting& s : settings_) plugin->setNormalizedValue(s.id, s.normalized);
+
   std::string why;
-  auto module = vst3host::loadModule(options.bundlePath, &why);
-  if (!module) return fail(error, "cannot load the plug-in: " + why);
-  const vst3host::ClassDescription* effect = module->factory().findClass(kEffectCategory);
-  if (!effect) return fail(error, "cannot load the plug-in: " + options.bundlePath + " offers no audio effect");
-  auto plugin = vst3host::HostedPlugin::create(module->factory(), effect->id, &why);
-  if (!plugin) return fail(error, "cannot create the plug-in: " + why);
-
-  std::vector<ParameterSetting> settings;
-  if (!resolveSettings(*plugin, options.settings, &settings, error)) return 2;
-  for (const ParameterSetting& s : settings) plugin->setNormalizedValue(s.id, s.normalized);
-
   vst3host::ProcessingSetup setup;
   setup.sampleRate = source->sampleRate();
   setup.maxBlockFrames = block;
@@ -96,13 +120,14 @@ int runRender(const RenderOptions& options, RenderSummary* summary, std::string*
   if (plugin->mainInputChannels() != 2 || plugin->mainOutputChannels() != 2)
     return fail(error, "the plug-in does not offer a stereo input and output");
 
-  auto writer = AudioFileWriter::create(options.outputPath, source->sampleRate(), error);
+  auto writer = AudioFileWriter::create(outputPath, source->sampleRate(), error);
   if (!writer) return 1;
 
   std::vector<double> inL(static_cast<size_t>(block)), inR(inL.size()), outL(inL.size()), outR(inL.size());
   const double* inputs[] = {inL.data(), inR.data()};
   double* outputs[] = {outL.data(), outR.data()};
-  ProgressBar progress(source->frames());
+  progress.start(inputPath.empty() ? "the demo signal" : std::filesystem::path(inputPath).filename().string(),
+                 source->frames());
   // With compensation the first `latency` output frames are dropped and the
   // input is followed by as many zeros, so that the output lines up with the
   // input and has its length.
@@ -114,10 +139,10 @@ int runRender(const RenderOptions& options, RenderSummary* summary, std::string*
     int n = 0;
     if (!inputDone) {
       n = source->read(inL.data(), inR.data(), block);
-      if (n < 0) return fail(error, "cannot read " + options.inputPath + ": read error");
+      if (n < 0) return fail(error, "cannot read " + inputPath + ": read error");
       if (n == 0) {
         inputDone = true;
-        zerosLeft = options.compensateLatency && inputFrames > 0 ? latency : 0;
+        zerosLeft = options_.compensateLatency && inputFrames > 0 ? latency : 0;
       }
       peakIn = peakOf(inL.data(), inR.data(), n, peakIn);
       inputFrames += n;
@@ -130,14 +155,15 @@ int runRender(const RenderOptions& options, RenderSummary* summary, std::string*
       zerosLeft -= n;
     }
     if (firstBlock)
-      for (const ParameterSetting& s : settings) plugin->queueParameterChange(s.id, 0, s.normalized);
+      for (const ParameterSetting& s : settings_) plugin->queueParameterChange(s.id, 0, s.normalized);
     const auto start = std::chrono::steady_clock::now();
     const bool processed = plugin->process(inputs, outputs, n);
-    processSeconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    const auto end = std::chrono::steady_clock::now();
+    processSeconds += std::chrono::duration<double>(end - start).count();
     if (!processed) return fail(error, "the plug-in failed to process a block");
     if (firstBlock) {
       latency = plugin->latencySamples();  // the settings are in effect now
-      toDrop = options.compensateLatency ? latency : 0;
+      toDrop = options_.compensateLatency ? latency : 0;
       firstBlock = false;
     }
     const int from = static_cast<int>(std::min<int64_t>(n, toDrop));
@@ -148,15 +174,16 @@ int runRender(const RenderOptions& options, RenderSummary* summary, std::string*
       peakOut = peakOf(outL.data() + from, outR.data() + from, count, peakOut);
       written += count;
     }
-    progress.update(written);
+    progress.update(written, end);
   }
+  progress.finish();
   if (!writer->commit(error)) return 1;
 
-  summary->outputPath = options.outputPath;
+  summary->outputPath = outputPath;
   summary->frames = written;
   summary->sampleRate = source->sampleRate();
   summary->latencySamples = latency;
-  summary->compensated = options.compensateLatency;
+  summary->compensated = options_.compensateLatency;
   summary->peakIn = peakIn;
   summary->peakOut = peakOut;
   summary->processSeconds = processSeconds;

@@ -1,7 +1,8 @@
-// varnock-render: processes an audio file, or a built-in demo signal,
-// through the Varnock.vst3 bundle and prints a one-line summary.
+// varnock-render: processes audio files, or a built-in demo signal, through
+// the Varnock.vst3 bundle and prints a one-line summary per output.
 #include <cstdio>
 
+#include "tools/render_files.h"
 #include "tools/render_job.h"
 #include "tools/render_options.h"
 
@@ -13,15 +14,39 @@ int main(int argc, char** argv) {
     return 2;
   }
   if (options.help) {
-    std::fputs(render::renderUsage(), stdout);
+    std::fputs(render::renderUsage().c_str(), stdout);
     return 0;
   }
-  render::RenderSummary summary;
-  const int status = render::runRender(options, &summary, &error);
-  if (status != 0) {
+  std::vector<render::RenderFile> files;
+  if (!render::planRenderFiles(options, &files, &error)) {
+    std::fprintf(stderr, "varnock-render: %s\n", error.c_str());
+    return 2;
+  }
+  render::ProgressLine progress(render::ProgressLine::stderrIsTerminal(), render::ProgressLine::Clock::now());
+  int status = 0;
+  const auto renderer = render::Renderer::open(options, &status, &error);
+  if (!renderer) {
     std::fprintf(stderr, "varnock-render: %s\n", error.c_str());
     return status;
   }
-  std::printf("%s\n", render::summaryLine(summary).c_str());
-  return 0;
+  // Each file on its own: one that fails leaves no output and the next is still rendered.
+  size_t failed = 0;
+  for (size_t i = 0; i < files.size(); ++i) {
+    const render::RenderFile& file = files[i];
+    progress.setPosition(i + 1, files.size());
+    render::RenderSummary summary;
+    const int fileStatus = renderer->render(file.input, file.output, progress, &summary, &error);
+    progress.finish();
+    if (fileStatus != 0) {
+      std::fprintf(stderr, "varnock-render: %s\n", error.c_str());
+      status = fileStatus;
+      ++failed;
+      continue;
+    }
+    std::printf("%s\n", render::summaryLine(summary).c_str());
+    std::fflush(stdout);
+  }
+  if (failed > 0 && files.size() > 1)
+    std::fprintf(stderr, "varnock-render: %zu of %zu files failed\n", failed, files.size());
+  return status;
 }

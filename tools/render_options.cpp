@@ -3,6 +3,8 @@
 #include <cerrno>
 #include <cstdlib>
 
+#include "tools/render_preset.h"
+
 namespace render {
 namespace {
 
@@ -15,23 +17,65 @@ bool parseBlock(const std::string& text, int* frames) {
   return true;
 }
 
+// Stores the value of an option that may be given once.
+bool setOnce(const std::string& option, const std::string& value, std::string* target, std::string* error) {
+  if (!target->empty()) {
+    *error = option + " is given twice";
+    return false;
+  }
+  if (value.empty()) {
+    *error = option + " needs a value";
+    return false;
+  }
+  *target = value;
+  return true;
+}
+
 }  // namespace
 
-const char* renderUsage() {
-  return "usage: varnock-render [IN OUT] [--set Name=value ...] [--block N] [--compensate-latency] [--bundle PATH]\n"
+std::string renderUsage() {
+  // The preset names, wrapped under the option's description.
+  std::string presets, line;
+  for (const std::string& name : factoryPresetNames()) {
+    const std::string item = "\"" + name + "\"";
+    if (!line.empty() && line.size() + 2 + item.size() > 62) {
+      presets += "                        " + line + ",\n";
+      line.clear();
+    }
+    line += (line.empty() ? "" : ", ") + item;
+  }
+  presets += "                        " + line + "\n";
+
+  return "usage: varnock-render [IN OUT] [options]\n"
+         "       varnock-render --out-dir DIR IN... [options]\n"
          "\n"
          "Processes IN (WAV, FLAC, AIFF, ...; mono or stereo, any sample rate) through Varnock\n"
          "and writes OUT (stereo, same sample rate; 32-bit float WAV, or the format of OUT's\n"
          "extension: .flac, .aiff, .w64, .caf). Without IN and OUT it renders a built-in demo\n"
          "signal to demo-out.wav in the current directory.\n"
          "\n"
+         "With --out-dir every file name is an input, and each is written to DIR under its own\n"
+         "file name (so in the format its extension names). DIR must exist already. Refused\n"
+         "before anything is rendered: an input that does not exist, two inputs with the same\n"
+         "file name, and an output that would replace its input. A file that fails leaves no\n"
+         "output and the others are still rendered.\n"
+         "\n"
+         "  --preset NAME         start from a factory preset, applied as the editor applies it\n"
+         "                        (its values, then Preset set to it); NAME, case ignored:\n" +
+         presets +
          "  --set Name=value      set a parameter by its name, e.g. \"Mode=Tame\", \"Depth=9\",\n"
-         "                        \"Resolution=Precise 2048\" (repeatable)\n"
+         "                        \"Resolution=Precise 2048\" (repeatable). The preset is applied\n"
+         "                        first, then every --set in order wherever it stands, so --set\n"
+         "                        adjusts a preset and a later --set wins over an earlier one\n"
+         "  --out-dir DIR         render every IN to DIR/<IN's file name>\n"
          "  --block N             frames per processing call, 1 to 65536 (default 512)\n"
          "  --compensate-latency  remove the plug-in's latency so OUT lines up with IN\n"
          "  --bundle PATH         the Varnock.vst3 bundle to load (default: the built one)\n"
          "\n"
-         "Exit status: 0 on success, 1 when a file or the plug-in fails, 2 for a bad command line.\n";
+         "On a terminal, runs longer than a second show their progress on stderr.\n"
+         "\n"
+         "Exit status: 0 when every output was written, 1 when a file or the plug-in fails,\n"
+         "2 for a bad command line, a bad setting or a refused --out-dir run (nothing written).\n";
 }
 
 bool parseRenderArgs(int argc, const char* const* argv, const std::string& defaultBundle, RenderOptions* options,
@@ -46,7 +90,7 @@ bool parseRenderArgs(int argc, const char* const* argv, const std::string& defau
       options->help = true;
     } else if (arg == "--compensate-latency") {
       options->compensateLatency = true;
-    } else if (arg == "--set" || arg == "--block" || arg == "--bundle") {
+    } else if (arg == "--set" || arg == "--block" || arg == "--bundle" || arg == "--preset" || arg == "--out-dir") {
       if (!hasValue) {
         *error = arg + " needs a value";
         return false;
@@ -60,6 +104,11 @@ bool parseRenderArgs(int argc, const char* const* argv, const std::string& defau
         }
       } else if (arg == "--bundle") {
         options->bundlePath = value;
+      } else if (arg == "--preset") {
+        if (!setOnce(arg, value, &options->preset, error)) return false;
+        if (findFactoryPreset(value, error) == 0) return false;
+      } else if (arg == "--out-dir") {
+        if (!setOnce(arg, value, &options->outDir, error)) return false;
       } else {
         const size_t eq = value.find('=');
         if (eq == std::string::npos || eq == 0) {
@@ -75,9 +124,17 @@ bool parseRenderArgs(int argc, const char* const* argv, const std::string& defau
       files.push_back(arg);
     }
   }
+  if (!options->outDir.empty()) {
+    if (files.empty()) {
+      *error = "--out-dir needs at least one input file";
+      return false;
+    }
+    options->inputPaths = std::move(files);
+    return true;
+  }
   if (files.size() == 1 || files.size() > 2) {
     *error = files.size() == 1 ? "give both IN and OUT, or neither for the demo"
-                               : "too many file names: give IN and OUT";
+                               : "too many file names: give IN and OUT, or use --out-dir DIR IN...";
     return false;
   }
   if (files.size() == 2) {
