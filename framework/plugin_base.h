@@ -24,34 +24,21 @@ namespace iplug {
 
 namespace igraphics { class IGraphics; }
 
-enum EIPlugPluginType { kEffect = 0, kInstrument = 1 };
-
-// Identity and configuration handed to the framework by the plug-in's constructor.
+// What the framework needs to know of a plug-in, handed over by the
+// plug-in's constructor. (The plug-in's identity reaches hosts through the
+// factory's class information, framework/vst3/factory.h.)
 struct Config {
   int nParams = 0;
-  int nPresets = 1;
   const char* channelIOStr = "2-2";            // "inputs-outputs" of the main busses
-  const char* pluginName = "";
-  const char* productName = "";
-  const char* mfrName = "";
-  int vendorVersion = 0;                       // 0xMMMMmmrr: major, minor, revision
-  int uniqueID = 0;                            // four-character code, first char in the top byte
-  int mfrID = 0;
   int latency = 0;                             // samples, until the plug-in reports another
   // Largest latency the plug-in will ever report, in samples (0: `latency`).
   // The format wrapper sizes its bypass delay for it when the instance is
   // created, so a later latency report never allocates on the audio thread.
   int maxLatency = 0;
-  bool plugDoesMidiIn = false;
-  bool plugDoesMidiOut = false;
-  bool plugDoesMPE = false;
-  EIPlugPluginType plugType = kEffect;
-  bool plugHasUI = false;
+  bool plugHasUI = false;                      // the plug-in offers an editor view
   int plugWidth = 0;                           // editor size in pixels
   int plugHeight = 0;
-  bool plugHostResize = false;
-  const char* bundleID = "";
-  const char* appGroupID = "";
+  bool plugHostResize = false;                 // the host may resize the editor
 };
 
 // Builds a four-character code: MakeFourCC('V','r','n','k').

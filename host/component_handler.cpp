@@ -50,6 +50,7 @@ tresult PLUGIN_API RecordingComponentHandler::restartComponent(int32 flags) {
 }
 
 tresult PLUGIN_API RecordingComponentHandler::queryInterface(const TUID iid, void** obj) {
+  if (!obj) return Steinberg::kInvalidArgument;
   if (answerInterface<FUnknown>(iid, this, obj) || answerInterface<Vst::IComponentHandler>(iid, this, obj))
     return kResultOk;
   *obj = nullptr;

@@ -88,6 +88,7 @@ class EditorWindow::Frame final : public Steinberg::IPlugFrame, public Linux::IR
 
   // ---- FUnknown ----
   tresult PLUGIN_API queryInterface(const Steinberg::TUID iid, void** obj) override {
+    if (!obj) return Steinberg::kInvalidArgument;
     if (iidIs(iid, Steinberg::IPlugFrame_iid) || iidIs(iid, Steinberg::FUnknown_iid)) {
       *obj = static_cast<Steinberg::IPlugFrame*>(this);
     } else if (iidIs(iid, Linux::IRunLoop_iid)) {

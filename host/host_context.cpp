@@ -31,6 +31,7 @@ tresult PLUGIN_API HostContext::createInstance(TUID cid, TUID iid, void** obj) {
 }
 
 tresult PLUGIN_API HostContext::queryInterface(const TUID iid, void** obj) {
+  if (!obj) return Steinberg::kInvalidArgument;
   if (answerInterface<FUnknown>(iid, this, obj) || answerInterface<Vst::IHostApplication>(iid, this, obj))
     return kResultOk;
   *obj = nullptr;

@@ -73,6 +73,7 @@ tresult PLUGIN_API HostAttributeList::getBinary(AttrID id, const void*& data, ui
 }
 
 tresult PLUGIN_API HostAttributeList::queryInterface(const TUID iid, void** obj) {
+  if (!obj) return Steinberg::kInvalidArgument;
   if (answerInterface<FUnknown>(iid, this, obj) || answerInterface<Vst::IAttributeList>(iid, this, obj))
     return kResultOk;
   *obj = nullptr;
@@ -90,6 +91,7 @@ void PLUGIN_API HostMessage::setMessageID(FIDString id) { id_ = id ? id : ""; }
 Vst::IAttributeList* PLUGIN_API HostMessage::getAttributes() { return attributes_; }
 
 tresult PLUGIN_API HostMessage::queryInterface(const TUID iid, void** obj) {
+  if (!obj) return Steinberg::kInvalidArgument;
   if (answerInterface<FUnknown>(iid, this, obj) || answerInterface<Vst::IMessage>(iid, this, obj))
     return kResultOk;
   *obj = nullptr;

@@ -73,6 +73,7 @@ tresult PLUGIN_API MemoryStream::setStreamSize(int64 size) {
 }
 
 tresult PLUGIN_API MemoryStream::queryInterface(const TUID iid, void** obj) {
+  if (!obj) return Steinberg::kInvalidArgument;
   if (FUnknownPrivate::iidEqual(iid, FUnknown::iid)) {
     *obj = static_cast<IBStream*>(this);
     addRef();

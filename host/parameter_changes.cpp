@@ -37,6 +37,7 @@ tresult PLUGIN_API ParamValueQueue::addPoint(int32 sampleOffset, Vst::ParamValue
 }
 
 tresult PLUGIN_API ParamValueQueue::queryInterface(const TUID iid, void** obj) {
+  if (!obj) return Steinberg::kInvalidArgument;
   if (answerInterface<FUnknown>(iid, this, obj) || answerInterface<Vst::IParamValueQueue>(iid, this, obj))
     return kResultOk;
   *obj = nullptr;
@@ -77,6 +78,7 @@ Vst::IParamValueQueue* PLUGIN_API ParameterChanges::addParameterData(const Vst::
 }
 
 tresult PLUGIN_API ParameterChanges::queryInterface(const TUID iid, void** obj) {
+  if (!obj) return Steinberg::kInvalidArgument;
   if (answerInterface<FUnknown>(iid, this, obj) || answerInterface<Vst::IParameterChanges>(iid, this, obj))
     return kResultOk;
   *obj = nullptr;

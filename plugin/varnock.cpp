@@ -1,7 +1,6 @@
 #include "plugin/varnock.h"
 
 #include "framework/editor_factory.h"
-#include "plugin/identity.h"
 #include "plugin/param_table.h"
 #include "plugin/params.h"
 
@@ -12,17 +11,9 @@ namespace {
 iplug::Config makeConfig() {
   iplug::Config c;
   c.nParams = kNumParams;
-  c.nPresets = 1;                              // factory presets live in the editor, not here
   c.channelIOStr = "2-2";
-  c.pluginName = kPluginName;
-  c.productName = kPluginName;
-  c.mfrName = kMakerName;
-  c.vendorVersion = kVendorVersion;
-  c.uniqueID = kUniqueId;
-  c.mfrID = kMakerId;
   c.latency = 1024;                            // the default Resolution's FFT size
   c.maxLatency = SpectralEngine::kMaxFftSize;
-  c.plugType = iplug::kEffect;
   c.plugHasUI = true;
   c.plugWidth = 760;
   c.plugHeight = 416;

@@ -2,7 +2,9 @@
 
 #include <atomic>
 #include <cstring>
+#include <new>
 
+#include "framework/vst3/abi_guard.h"
 #include "framework/vst3/utf16.h"
 
 namespace iplug::vst3 {
@@ -117,11 +119,15 @@ public:
     if (!obj) return kInvalidArgument;
     *obj = nullptr;
     if (!cid || !iid || !FUnknownPrivate::iidEqual(cid, mCid) || !mClass.createInstance) return kInvalidArgument;
-    FUnknown* instance = mClass.createInstance();
-    if (!instance) return kOutOfMemory;
-    const tresult result = instance->queryInterface(iid, obj);
-    instance->release();                        // the queried interface holds the reference now
-    return result == kResultOk ? kResultOk : kNoInterface;
+    // A constructor that runs out of memory leaves nothing behind (its
+    // members are unwound) and the host gets kOutOfMemory.
+    return Guarded([&]() -> tresult {
+      FUnknown* instance = mClass.createInstance();
+      if (!instance) return kOutOfMemory;
+      const tresult result = instance->queryInterface(iid, obj);
+      instance->release();                      // the queried interface holds the reference now
+      return result == kResultOk ? kResultOk : kNoInterface;
+    });
   }
 
 private:
@@ -140,7 +146,7 @@ IPluginFactory* GetFactory(const FactoryInfo& factory, const ClassInfo& cls) {
   if (gFactory) {
     gFactory->addRef();
   } else {
-    gFactory = new PluginFactory(factory, cls);
+    gFactory = new (std::nothrow) PluginFactory(factory, cls);   // null: the host sees no factory
   }
   return gFactory;
 }

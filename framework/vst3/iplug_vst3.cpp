@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "framework/vst3/abi_guard.h"
 #include "framework/vst3/plug_view.h"
 #include "framework/vst3/utf16.h"
 #include "framework/vst3/vst3_parameter.h"
@@ -35,9 +36,15 @@ IPlugVST3::IPlugVST3(const Config& config)
 IPlugVST3::~IPlugVST3() = default;
 
 tresult PLUGIN_API IPlugVST3::initialize(FUnknown* context) {
-  const tresult result = SingleComponentEffect::initialize(context);
+  const tresult result = vst3::Guarded([&] { return SingleComponentEffect::initialize(context); });
   if (result != kResultOk) return result;
+  // Publishing allocates; if it fails, nothing half-published stays behind.
+  const tresult published = vst3::Guarded([&] { return publish(context); });
+  if (published != kResultOk) vst3::Guarded([&] { return SingleComponentEffect::terminate(); });
+  return published;
+}
 
+tresult IPlugVST3::publish(FUnknown* context) {
   mHostNameLower.clear();
   if (FUnknownPtr<Vst::IHostApplication> app{context}) {
     Vst::String128 name{};
@@ -69,8 +76,10 @@ tresult PLUGIN_API IPlugVST3::initialize(FUnknown* context) {
 }
 
 tresult PLUGIN_API IPlugVST3::terminate() {
-  mHostNameLower.clear();
-  return SingleComponentEffect::terminate();
+  return vst3::Guarded([&]() -> tresult {
+    mHostNameLower.clear();
+    return SingleComponentEffect::terminate();
+  });
 }
 
 uint32 PLUGIN_API IPlugVST3::getLatencySamples() {
@@ -78,22 +87,24 @@ uint32 PLUGIN_API IPlugVST3::getLatencySamples() {
 }
 
 tresult PLUGIN_API IPlugVST3::setParamNormalized(Vst::ParamID tag, Vst::ParamValue value) {
-  Vst::Parameter* parameter = getParameterObject(tag);
-  if (!parameter) return kResultFalse;
-  if (std::isnan(value)) return kResultFalse;
-  if (tag < static_cast<Vst::ParamID>(NParams())) {
-    IParam* param = GetParam(static_cast<int>(tag));
-    const double before = param->Value();
-    param->SetNormalized(value);
-    parameter->setNormalized(param->GetNormalized());
-    // A changed value reaches the processing side at its next block, like
-    // every other change; an unchanged one (a host echoing automation back
-    // to the controller) costs nothing.
-    if (param->Value() != before) OnParamChange(static_cast<int>(tag));
-  } else {
-    parameter->setNormalized(value);
-  }
-  return kResultTrue;
+  return vst3::Guarded([&]() -> tresult {
+    Vst::Parameter* parameter = getParameterObject(tag);
+    if (!parameter) return kResultFalse;
+    if (std::isnan(value)) return kResultFalse;
+    if (tag < static_cast<Vst::ParamID>(NParams())) {
+      IParam* param = GetParam(static_cast<int>(tag));
+      const double before = param->Value();
+      param->SetNormalized(value);
+      parameter->setNormalized(param->GetNormalized());
+      // A changed value reaches the processing side at its next block, like
+      // every other change; an unchanged one (a host echoing automation back
+      // to the controller) costs nothing.
+      if (param->Value() != before) OnParamChange(static_cast<int>(tag));
+    } else {
+      parameter->setNormalized(value);
+    }
+    return kResultTrue;
+  });
 }
 
 tresult PLUGIN_API IPlugVST3::getParameterInfo(int32 paramIndex, Vst::ParameterInfo& info) {
@@ -108,13 +119,24 @@ tresult PLUGIN_API IPlugVST3::getUnitInfo(int32 unitIndex, Vst::UnitInfo& info) 
 
 tresult PLUGIN_API IPlugVST3::getParamStringByValue(Vst::ParamID tag, Vst::ParamValue valueNormalized,
                                                     Vst::String128 string) {
-  if (std::isnan(valueNormalized)) return kResultFalse;
-  return SingleComponentEffect::getParamStringByValue(tag, std::clamp(valueNormalized, 0.0, 1.0), string);
+  return vst3::Guarded([&]() -> tresult {
+    if (std::isnan(valueNormalized)) return kResultFalse;
+    return SingleComponentEffect::getParamStringByValue(tag, std::clamp(valueNormalized, 0.0, 1.0), string);
+  });
 }
 
 IPlugView* PLUGIN_API IPlugVST3::createView(FIDString name) {
-  if (!name || std::strcmp(name, Vst::ViewType::kEditor) != 0) return nullptr;
-  return vst3::MakePlugView(*this, static_cast<Vst::IEditController*>(this));
+  return vst3::Guarded<IPlugView*>(nullptr, [&]() -> IPlugView* {
+    if (!GetConfig().plugHasUI || !name || std::strcmp(name, Vst::ViewType::kEditor) != 0) return nullptr;
+    return vst3::MakePlugView(*this, static_cast<Vst::IEditController*>(this));
+  });
+}
+
+tresult PLUGIN_API IPlugVST3::queryInterface(const TUID iid, void** obj) {
+  if (!obj) return kInvalidArgument;
+  QUERY_INTERFACE(iid, obj, Vst::IMidiMapping::iid, Vst::IMidiMapping)
+  QUERY_INTERFACE(iid, obj, Vst::ChannelContext::IInfoListener::iid, Vst::ChannelContext::IInfoListener)
+  return SingleComponentEffect::queryInterface(iid, obj);
 }
 
 tresult PLUGIN_API IPlugVST3::getMidiControllerAssignment(int32, int16, Vst::CtrlNumber, Vst::ParamID&) {

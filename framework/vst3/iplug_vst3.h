@@ -84,8 +84,9 @@ public:
   Steinberg::tresult PLUGIN_API getParamStringByValue(Steinberg::Vst::ParamID tag,
                                                       Steinberg::Vst::ParamValue valueNormalized,
                                                       Steinberg::Vst::String128 string /*out*/) SMTG_OVERRIDE;
-  // The editor view for the view type "editor" (nullptr for any other, or
-  // when the plug-in installed no graphics hook); the host owns it.
+  // The editor view for the view type "editor" (nullptr for any other, when
+  // Config::plugHasUI is off, or when the plug-in installed no graphics
+  // hook); the host owns it.
   Steinberg::IPlugView* PLUGIN_API createView(Steinberg::FIDString name) SMTG_OVERRIDE;
 
   // ---- IMidiMapping: no MIDI controller is mapped ----
@@ -96,11 +97,10 @@ public:
   // ---- ChannelContext::IInfoListener: the track's name and colour are not used ----
   Steinberg::tresult PLUGIN_API setChannelContextInfos(Steinberg::Vst::IAttributeList* list) SMTG_OVERRIDE;
 
+  // ---- FUnknown ----
+  // A null out pointer is refused (kInvalidArgument) before any lookup.
+  Steinberg::tresult PLUGIN_API queryInterface(const Steinberg::TUID iid, void** obj) SMTG_OVERRIDE;
   OBJ_METHODS(IPlugVST3, SingleComponentEffect)
-  DEFINE_INTERFACES
-    DEF_INTERFACE(Steinberg::Vst::IMidiMapping)
-    DEF_INTERFACE(Steinberg::Vst::ChannelContext::IInfoListener)
-  END_DEFINE_INTERFACES(SingleComponentEffect)
   REFCOUNT_METHODS(SingleComponentEffect)
 
 protected:
@@ -110,6 +110,8 @@ protected:
   void EndInformHostOfParamChange(int paramIdx) override;
 
 private:
+  // initialize() after the base: the host name, busses, unit and parameters.
+  Steinberg::tresult publish(Steinberg::FUnknown* context);
   // Applies the last point of each changed parameter's queue (audio thread).
   void applyParameterChanges(Steinberg::Vst::IParameterChanges* changes);
   // Runs ProcessBlock() or the bypass delay over frames [offset, offset + n)

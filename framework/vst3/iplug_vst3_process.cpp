@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "framework/vst3/abi_guard.h"
 #include "framework/vst3/iplug_vst3.h"
 #include "pluginterfaces/vst/ivstparameterchanges.h"
 
@@ -38,15 +39,21 @@ bool hasMainOutput(const Vst::ProcessData& data) {
 } // namespace
 
 void IPlugVST3::resizeScratch(int frames) {
-  mScratchFrames = std::clamp(frames, 1, kMaxScratchFrames);
-  const size_t perChannel = static_cast<size_t>(mScratchFrames);
-  mScratch.assign(2 * static_cast<size_t>(mNChannels) * perChannel, 0.0);
-  mScratchIn.resize(static_cast<size_t>(mNChannels));
-  mScratchOut.resize(static_cast<size_t>(mNChannels));
-  for (int c = 0; c < mNChannels; ++c) {
-    mScratchIn[static_cast<size_t>(c)] = mScratch.data() + static_cast<size_t>(c) * perChannel;
-    mScratchOut[static_cast<size_t>(c)] = mScratch.data() + static_cast<size_t>(mNChannels + c) * perChannel;
+  // Built aside and swapped in, so running out of memory leaves the old
+  // buffers and their size as they were.
+  const int scratchFrames = std::clamp(frames, 1, kMaxScratchFrames);
+  const size_t perChannel = static_cast<size_t>(scratchFrames);
+  const size_t channels = static_cast<size_t>(mNChannels);
+  std::vector<double> scratch(2 * channels * perChannel, 0.0);
+  std::vector<double*> in(channels), out(channels);
+  for (size_t c = 0; c < channels; ++c) {
+    in[c] = scratch.data() + c * perChannel;
+    out[c] = scratch.data() + (channels + c) * perChannel;
   }
+  mScratch.swap(scratch);
+  mScratchIn.swap(in);
+  mScratchOut.swap(out);
+  mScratchFrames = scratchFrames;
 }
 
 void IPlugVST3::resetProcessing() {
@@ -55,20 +62,24 @@ void IPlugVST3::resetProcessing() {
 }
 
 tresult PLUGIN_API IPlugVST3::setupProcessing(Vst::ProcessSetup& setup) {
-  if (canProcessSampleSize(setup.symbolicSampleSize) != kResultTrue) return kResultFalse;
-  if (!std::isfinite(setup.sampleRate) || setup.sampleRate <= 0.0) return kResultFalse;
-  if (setup.maxSamplesPerBlock < 1) return kResultFalse;
-  SingleComponentEffect::setupProcessing(setup);
-  SetSampleRate(setup.sampleRate);
-  SetBlockSize(setup.maxSamplesPerBlock);
-  resizeScratch(setup.maxSamplesPerBlock);
-  resetProcessing();
-  return kResultOk;
+  return vst3::Guarded([&]() -> tresult {
+    if (canProcessSampleSize(setup.symbolicSampleSize) != kResultTrue) return kResultFalse;
+    if (!std::isfinite(setup.sampleRate) || setup.sampleRate <= 0.0) return kResultFalse;
+    if (setup.maxSamplesPerBlock < 1) return kResultFalse;
+    resizeScratch(setup.maxSamplesPerBlock);    // first: the only step that allocates
+    SingleComponentEffect::setupProcessing(setup);
+    SetSampleRate(setup.sampleRate);
+    SetBlockSize(setup.maxSamplesPerBlock);
+    resetProcessing();
+    return kResultOk;
+  });
 }
 
 tresult PLUGIN_API IPlugVST3::setProcessing(TBool state) {
-  if (!state) resetProcessing();
-  return kResultOk;
+  return vst3::Guarded([&]() -> tresult {
+    if (!state) resetProcessing();
+    return kResultOk;
+  });
 }
 
 void IPlugVST3::applyParameterChanges(Vst::IParameterChanges* changes) {
@@ -120,17 +131,19 @@ void IPlugVST3::processPiece(Vst::ProcessData& data, int offset, int nFrames) {
 }
 
 tresult PLUGIN_API IPlugVST3::process(Vst::ProcessData& data) {
-  if (canProcessSampleSize(data.symbolicSampleSize) != kResultTrue) return kInvalidArgument;
-  applyParameterChanges(data.inputParameterChanges);
-  if (data.numSamples <= 0 || !hasMainOutput(data)) {
-    // No audio: the plug-in still takes the new parameter values now.
-    if (!IsBypassed()) ProcessBlock(mScratchIn.data(), mScratchOut.data(), 0);
+  return vst3::Guarded([&]() -> tresult {
+    if (canProcessSampleSize(data.symbolicSampleSize) != kResultTrue) return kInvalidArgument;
+    applyParameterChanges(data.inputParameterChanges);
+    if (data.numSamples <= 0 || !hasMainOutput(data)) {
+      // No audio: the plug-in still takes the new parameter values now.
+      if (!IsBypassed()) ProcessBlock(mScratchIn.data(), mScratchOut.data(), 0);
+      return kResultOk;
+    }
+    for (int offset = 0; offset < data.numSamples; offset += mScratchFrames)
+      processPiece(data, offset, std::min(mScratchFrames, data.numSamples - offset));
+    data.outputs[0].silenceFlags = 0;
     return kResultOk;
-  }
-  for (int offset = 0; offset < data.numSamples; offset += mScratchFrames)
-    processPiece(data, offset, std::min(mScratchFrames, data.numSamples - offset));
-  data.outputs[0].silenceFlags = 0;
-  return kResultOk;
+  });
 }
 
 } // namespace iplug

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "framework/vst3/iplug_vst3.h"
+#include "framework/vst3/abi_guard.h"
 #include "pluginterfaces/base/ibstream.h"
 
 namespace iplug {
@@ -53,63 +54,67 @@ std::vector<unsigned char> readWholeStream(IBStream& stream, bool tolerateErrors
 } // namespace
 
 tresult PLUGIN_API IPlugVST3::getState(IBStream* state) {
-  if (!state) return kInvalidArgument;
-  std::vector<unsigned char> bytes(static_cast<size_t>(NParams()) * 8 + 4);
-  for (int i = 0; i < NParams(); ++i) {
-    const double v = GetParam(i)->Value();
-    uint64_t bits;
-    std::memcpy(&bits, &v, sizeof bits);
-    putLE64(bits, bytes.data() + 8 * i);
-  }
-  const uint32_t bypass = IsBypassed() ? 1u : 0u;
-  for (int i = 0; i < 4; ++i) bytes[static_cast<size_t>(NParams()) * 8 + static_cast<size_t>(i)] =
-      static_cast<unsigned char>(bypass >> (8 * i));
-  int32 written = 0;
-  const tresult result = state->write(bytes.data(), static_cast<int32>(bytes.size()), &written);
-  return result == kResultOk && written == static_cast<int32>(bytes.size()) ? kResultOk : kResultFalse;
+  return vst3::Guarded([&]() -> tresult {
+    if (!state) return kInvalidArgument;
+    std::vector<unsigned char> bytes(static_cast<size_t>(NParams()) * 8 + 4);
+    for (int i = 0; i < NParams(); ++i) {
+      const double v = GetParam(i)->Value();
+      uint64_t bits;
+      std::memcpy(&bits, &v, sizeof bits);
+      putLE64(bits, bytes.data() + 8 * i);
+    }
+    const uint32_t bypass = IsBypassed() ? 1u : 0u;
+    for (int i = 0; i < 4; ++i) bytes[static_cast<size_t>(NParams()) * 8 + static_cast<size_t>(i)] =
+        static_cast<unsigned char>(bypass >> (8 * i));
+    int32 written = 0;
+    const tresult result = state->write(bytes.data(), static_cast<int32>(bytes.size()), &written);
+    return result == kResultOk && written == static_cast<int32>(bytes.size()) ? kResultOk : kResultFalse;
+  });
 }
 
 tresult PLUGIN_API IPlugVST3::setState(IBStream* state) {
-  if (!state) return kInvalidArgument;
-  // One host family reports an error status on reads that did deliver data.
-  const bool tolerateErrors = mHostNameLower.find("wavelab") != std::string::npos &&
-                              mHostNameLower.find("wavelab elements") == std::string::npos;
-  const std::vector<unsigned char> data = readWholeStream(*state, tolerateErrors);
+  return vst3::Guarded([&]() -> tresult {
+    if (!state) return kInvalidArgument;
+    // One host family reports an error status on reads that did deliver data.
+    const bool tolerateErrors = mHostNameLower.find("wavelab") != std::string::npos &&
+                                mHostNameLower.find("wavelab elements") == std::string::npos;
+    const std::vector<unsigned char> data = readWholeStream(*state, tolerateErrors);
 
-  // Parameters that fit completely; the rest keep their values. After a
-  // short stream the position is -1, so the bypass read below comes from
-  // wherever the host's seek to -1 leaves the stream.
-  int64 pos = 0;
-  for (int i = 0; i < NParams(); ++i) {
-    if (static_cast<int64>(data.size()) - pos < 8) {
-      pos = -1;
-      break;
+    // Parameters that fit completely; the rest keep their values. After a
+    // short stream the position is -1, so the bypass read below comes from
+    // wherever the host's seek to -1 leaves the stream.
+    int64 pos = 0;
+    for (int i = 0; i < NParams(); ++i) {
+      if (static_cast<int64>(data.size()) - pos < 8) {
+        pos = -1;
+        break;
+      }
+      const uint64_t bits = getLE64(data.data() + pos);
+      double v;
+      std::memcpy(&v, &bits, sizeof v);
+      GetParam(i)->Set(v);
+      pos += 8;
     }
-    const uint64_t bits = getLE64(data.data() + pos);
-    double v;
-    std::memcpy(&v, &bits, sizeof v);
-    GetParam(i)->Set(v);
-    pos += 8;
-  }
-  for (int i = 0; i < NParams(); ++i) OnParamChange(i);
+    for (int i = 0; i < NParams(); ++i) OnParamChange(i);
 
-  state->seek(pos, IBStream::kIBSeekSet, nullptr);
-  unsigned char word[4] = {0, 0, 0, 0};
-  int32 numRead = 0;
-  if (state->read(word, 4, &numRead) != kResultOk) return kResultFalse;
-  const int32_t bypassWord = static_cast<int32_t>(static_cast<uint32_t>(word[0]) | static_cast<uint32_t>(word[1]) << 8 |
-                                                  static_cast<uint32_t>(word[2]) << 16 |
-                                                  static_cast<uint32_t>(word[3]) << 24);
+    state->seek(pos, IBStream::kIBSeekSet, nullptr);
+    unsigned char word[4] = {0, 0, 0, 0};
+    int32 numRead = 0;
+    if (state->read(word, 4, &numRead) != kResultOk) return kResultFalse;
+    const int32_t bypassWord = static_cast<int32_t>(static_cast<uint32_t>(word[0]) | static_cast<uint32_t>(word[1]) << 8 |
+                                                    static_cast<uint32_t>(word[2]) << 16 |
+                                                    static_cast<uint32_t>(word[3]) << 24);
 
-  // The controller's copies follow the restored values. An open editor reads
-  // the parameters every frame, so nothing has to be pushed to it.
-  for (int i = 0; i < NParams(); ++i)
-    if (Vst::Parameter* parameter = getParameterObject(static_cast<Vst::ParamID>(i)))
-      parameter->setNormalized(GetParam(i)->GetNormalized());
-  const double bypassNormalized = std::fmin(std::fmax(static_cast<double>(bypassWord), 0.0), 1.0);
-  if (Vst::Parameter* bypass = getParameterObject(kBypassParamID)) bypass->setNormalized(bypassNormalized);
-  mBypassed.store(bypassNormalized > 0.5, std::memory_order_relaxed);
-  return kResultOk;
+    // The controller's copies follow the restored values. An open editor reads
+    // the parameters every frame, so nothing has to be pushed to it.
+    for (int i = 0; i < NParams(); ++i)
+      if (Vst::Parameter* parameter = getParameterObject(static_cast<Vst::ParamID>(i)))
+        parameter->setNormalized(GetParam(i)->GetNormalized());
+    const double bypassNormalized = std::fmin(std::fmax(static_cast<double>(bypassWord), 0.0), 1.0);
+    if (Vst::Parameter* bypass = getParameterObject(kBypassParamID)) bypass->setNormalized(bypassNormalized);
+    mBypassed.store(bypassNormalized > 0.5, std::memory_order_relaxed);
+    return kResultOk;
+  });
 }
 
 } // namespace iplug

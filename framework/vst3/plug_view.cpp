@@ -7,6 +7,7 @@
 
 #include "framework/graphics/graphics.h"
 #include "framework/plugin_base.h"
+#include "framework/vst3/abi_guard.h"
 #include "framework/vst3/view_window.h"
 #include "pluginterfaces/gui/iplugview.h"
 #include "pluginterfaces/gui/iplugviewcontentscalesupport.h"
@@ -49,38 +50,29 @@ public:
 
   tresult PLUGIN_API attached(void* parent, FIDString type) override {
     if (!parent || isPlatformTypeSupported(type) != kResultTrue || mGraphics) return kResultFalse;
-    std::unique_ptr<igraphics::IGraphics> graphics(mDelegate.mMakeGraphicsFunc ? mDelegate.mMakeGraphicsFunc() : nullptr);
-    if (!graphics) return kResultFalse;
-    int w = mDelegate.GetEditorWidth(), h = mDelegate.GetEditorHeight();
-    if (w <= 0 || h <= 0) {
-      w = graphics->Width();
-      h = graphics->Height();
-    }
-    mDelegate.ConstrainEditorSize(w, h);
-    mWindow = ViewWindow::Open(parent, mFrame, *graphics, w, h, [this](int width, int height) { RequestResize(width, height); });
-    if (!mWindow) return kResultFalse;
-    mGraphics = std::move(graphics);
-    mGraphics->SetPlatform(mWindow.get());
-    mGraphics->SetScreenScale(mScale);
-    mGraphics->Resize(w, h);                   // before the first layout: no layout call yet
-    if (mDelegate.mLayoutFunc) mDelegate.mLayoutFunc(mGraphics.get());
-    return kResultTrue;
+    const tresult result = Guarded([&] { return Attach(parent); });
+    if (result != kResultTrue) removed();       // nothing of a failed attach stays
+    return result;
   }
 
   tresult PLUGIN_API removed() override {
-    if (mGraphics) {
-      if (mWindow) mWindow->MakeCurrent();
-      mGraphics->ReleaseGraphicsResources();
-    }
-    mWindow.reset();                           // stops input and frames before the graphics go
-    mGraphics.reset();
-    return kResultOk;
+    return Guarded([&] {
+      if (mGraphics) {
+        if (mWindow) mWindow->MakeCurrent();
+        mGraphics->ReleaseGraphicsResources();
+      }
+      mWindow.reset();                         // stops input and frames before the graphics go
+      mGraphics.reset();
+      return kResultOk;
+    });
   }
 
   tresult PLUGIN_API onWheel(float) override { return kResultFalse; }
   tresult PLUGIN_API onKeyDown(Steinberg::char16 key, Steinberg::int16 keyCode, Steinberg::int16) override {
     const bool escape = keyCode == kVstKeyEscape || key == 0x1B;
-    return escape && mGraphics && mGraphics->OnKeyDown(igraphics::kVK_ESCAPE) ? kResultTrue : kResultFalse;
+    return Guarded([&] {
+      return escape && mGraphics && mGraphics->OnKeyDown(igraphics::kVK_ESCAPE) ? kResultTrue : kResultFalse;
+    });
   }
   tresult PLUGIN_API onKeyUp(Steinberg::char16, Steinberg::int16, Steinberg::int16) override { return kResultFalse; }
 
@@ -94,15 +86,17 @@ public:
 
   tresult PLUGIN_API onSize(ViewRect* newSize) override {
     if (!newSize) return Steinberg::kInvalidArgument;
-    int w = newSize->getWidth(), h = newSize->getHeight();
-    if (!mGraphics) {
-      mDelegate.ConstrainEditorSize(w, h);
-      mDelegate.SetEditorSize(w, h);
+    return Guarded([&] {
+      int w = newSize->getWidth(), h = newSize->getHeight();
+      if (!mGraphics) {
+        mDelegate.ConstrainEditorSize(w, h);
+        mDelegate.SetEditorSize(w, h);
+        return kResultTrue;
+      }
+      mGraphics->Resize(w, h);                 // constrained; the layout hook follows
+      mWindow->Resize(mGraphics->Width(), mGraphics->Height());
       return kResultTrue;
-    }
-    mGraphics->Resize(w, h);                   // constrained; the layout hook follows
-    mWindow->Resize(mGraphics->Width(), mGraphics->Height());
-    return kResultTrue;
+    });
   }
 
   tresult PLUGIN_API onFocus(Steinberg::TBool) override { return kResultOk; }
@@ -131,8 +125,10 @@ public:
   tresult PLUGIN_API setContentScaleFactor(ScaleFactor factor) override {
     if (!(factor > 0.f)) return kResultFalse;
     mScale = factor;
-    if (mGraphics) mGraphics->SetScreenScale(factor);
-    return kResultTrue;
+    return Guarded([&] {
+      if (mGraphics) mGraphics->SetScreenScale(factor);
+      return kResultTrue;
+    });
   }
 
   // ---- FUnknown ----
@@ -157,6 +153,26 @@ public:
   }
 
 private:
+  // attached() after its checks: the graphics, the platform window, the layout.
+  tresult Attach(void* parent) {
+    std::unique_ptr<igraphics::IGraphics> graphics(mDelegate.mMakeGraphicsFunc ? mDelegate.mMakeGraphicsFunc() : nullptr);
+    if (!graphics) return kResultFalse;
+    int w = mDelegate.GetEditorWidth(), h = mDelegate.GetEditorHeight();
+    if (w <= 0 || h <= 0) {
+      w = graphics->Width();
+      h = graphics->Height();
+    }
+    mDelegate.ConstrainEditorSize(w, h);
+    mWindow = ViewWindow::Open(parent, mFrame, *graphics, w, h, [this](int width, int height) { RequestResize(width, height); });
+    if (!mWindow) return kResultFalse;
+    mGraphics = std::move(graphics);
+    mGraphics->SetPlatform(mWindow.get());
+    mGraphics->SetScreenScale(mScale);
+    mGraphics->Resize(w, h);                   // before the first layout: no layout call yet
+    if (mDelegate.mLayoutFunc) mDelegate.mLayoutFunc(mGraphics.get());
+    return kResultTrue;
+  }
+
   // The corner handle resized the graphics: the host resizes its window and
   // calls onSize(). A host that refuses gets the graphics back at the
   // window's size; without a frame the window follows directly.

@@ -8,30 +8,17 @@
 
 #include "framework/vst3/factory.h"
 #include "framework/vst3/iplug_vst3.h"
+#include "plugin/param_table.h"
 #include "plugin/params.h"
 
 namespace fuzzhost {
 namespace {
-
-struct Range {
-  double min, max;
-  bool list;
-};
-
-// Index order: Mode, Depth, Threshold, Knee, Background, Freq Low, Freq High,
-// Smooth, Attack, Release, Mix, Trim, Delta, Resolution, Preset, Width, Tilt, UI Size.
-const Range kRanges[kParams] = {
-    {0, 2, true},       {0, 24, false},   {0, 24, false},    {1, 24, false},  {10, 500, false},  {20, 20000, false},
-    {20, 20000, false}, {0, 16, false},   {0.1, 20, false},  {5, 500, false}, {0, 100, false},   {-24, 24, false},
-    {0, 1, true},       {0, 2, true},     {0, 10, true},     {0.1, 1.5, false}, {-6, 6, false},  {0, 1, true},
-};
 
 // Varnock's configuration as far as the VST3 layer sees it.
 iplug::Config makeConfig() {
   iplug::Config c;
   c.nParams = kParams;
   c.channelIOStr = "2-2";
-  c.pluginName = "Varnock parameters";
   c.latency = 1024;
   c.maxLatency = 2048;
   return c;
@@ -78,8 +65,9 @@ void checkParameterRanges(vst3host::HostedPlugin& plugin) {
   for (int i = 0; i < kParams; ++i) {
     double v;
     std::memcpy(&v, bytes.data() + 8 * i, sizeof v);
-    const Range& r = kRanges[i];
-    if (!std::isfinite(v) || v < r.min || v > r.max || (r.list && v != std::round(v))) {
+    const varnock::ParamDef& def = varnock::kParamDefs[i];
+    const bool list = def.kind == varnock::ParamKind::List;
+    if (!std::isfinite(v) || v < def.minValue || v > def.maxValue || (list && v != std::round(v))) {
       std::fprintf(stderr, "parameter %d holds %g\n", i, v);
       std::abort();
     }

@@ -8,9 +8,6 @@ namespace {
 iplug::Config MakeConfig() {
   iplug::Config c;
   c.nParams = 3;
-  c.pluginName = "Graphics Test";
-  c.productName = "Graphics Test";
-  c.mfrName = "Test";
   c.plugHasUI = true;
   c.plugWidth = TestDelegate::kWidth;
   c.plugHeight = TestDelegate::kHeight;

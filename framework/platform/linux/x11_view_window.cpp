@@ -6,6 +6,7 @@
 #include <string>
 
 #include "framework/platform/linux/x11_gl_window.h"
+#include "framework/vst3/abi_guard.h"
 #include "framework/vst3/view_window.h"
 #include "pluginterfaces/gui/iplugview.h"
 
@@ -28,11 +29,18 @@ public:
   explicit RunLoopHandler(X11GLWindow* window) : mWindow(window) {}
   void Detach() { mWindow = nullptr; }
 
+  // Input and frames run editor code; nothing it throws may reach the host's run loop.
   void PLUGIN_API onFDIsSet(Linux::FileDescriptor) override {
-    if (mWindow) mWindow->ProcessEvents();
+    Guarded(0, [this] {
+      if (mWindow) mWindow->ProcessEvents();
+      return 0;
+    });
   }
   void PLUGIN_API onTimer() override {
-    if (mWindow) mWindow->OnFrameTimer();
+    Guarded(0, [this] {
+      if (mWindow) mWindow->OnFrameTimer();
+      return 0;
+    });
   }
 
   tresult PLUGIN_API queryInterface(const TUID iid, void** obj) override {
