@@ -12,13 +12,15 @@
 // within a few units in the last place. Link with libmvec.
 #include <cmath>
 
-#if defined(__SANITIZE_THREAD__) || defined(__SANITIZE_ADDRESS__)
+#if defined(__SANITIZE_THREAD__) || defined(__SANITIZE_ADDRESS__) || defined(_WIN32)
 #define VARNOCK_CLONES
 #else
 #define VARNOCK_CLONES __attribute__((target_clones("avx512f", "avx2", "default")))
 #endif
 
+#if !defined(_WIN32)
 extern "C" {
 __attribute__((simd("notinbranch"))) double exp(double) noexcept;
 __attribute__((simd("notinbranch"))) double log10(double) noexcept;
 }
+#endif

@@ -42,12 +42,12 @@ tresult PLUGIN_API HostAttributeList::getFloat(AttrID id, double& value) {
 
 tresult PLUGIN_API HostAttributeList::setString(AttrID id, const Vst::TChar* string) {
   if (!id || !string) return kInvalidArgument;
-  values_[id] = std::u16string(string);
+  values_[id] = std::basic_string<Vst::TChar>(string);
   return kResultOk;
 }
 
 tresult PLUGIN_API HostAttributeList::getString(AttrID id, Vst::TChar* string, uint32 sizeInBytes) {
-  const std::u16string* found = find<std::u16string>(id);
+  const auto* found = find<std::basic_string<Vst::TChar>>(id);
   if (!found || !string) return kResultFalse;
   const size_t capacity = sizeInBytes / sizeof(Vst::TChar);
   if (capacity == 0) return kResultFalse;

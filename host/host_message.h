@@ -32,7 +32,7 @@ class HostAttributeList final : public Steinberg::Vst::IAttributeList {
   VST3HOST_REFCOUNT_METHODS
 
  private:
-  using Value = std::variant<Steinberg::int64, double, std::u16string, std::vector<char>>;
+  using Value = std::variant<Steinberg::int64, double, std::basic_string<Steinberg::Vst::TChar>, std::vector<char>>;
   template <class T>
   const T* find(AttrID id) const;
 

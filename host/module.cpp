@@ -1,8 +1,8 @@
 #include "host/module.h"
 
-#include <dlfcn.h>
-
 #include <filesystem>
+
+#include "host/shared_library.h"
 
 using namespace Steinberg;
 
@@ -26,7 +26,7 @@ std::string moduleLibraryPath(const std::string& path) {
   if (!fs::is_directory(path, ec)) return path;
   fs::path bundle(path);
   if (!bundle.has_filename()) bundle = bundle.parent_path();
-  return (bundle / "Contents" / "x86_64-linux" / (bundle.stem().string() + ".so")).string();
+  return (bundle / "Contents" / kBundleArchitectureFolder / (bundle.stem().string() + kBundleLibrarySuffix)).string();
 }
 
 std::unique_ptr<Module> loadModule(const std::string& path, std::string* error) {
@@ -40,46 +40,38 @@ std::unique_ptr<Module> loadModule(const std::string& path, std::string* error) 
     setError(error, "bundle " + path + " has no library " + library);
     return nullptr;
   }
-  void* handle = dlopen(library.c_str(), RTLD_NOW | RTLD_LOCAL);
-  if (!handle) {
-    const char* reason = dlerror();
-    setError(error, "cannot load " + library + ": " + (reason ? reason : "unknown reason"));
-    return nullptr;
-  }
+  std::unique_ptr<SharedLibrary> shared = SharedLibrary::open(library, error);
+  if (!shared) return nullptr;
 
-  auto moduleEntry = reinterpret_cast<ModuleEntryFunction>(dlsym(handle, "ModuleEntry"));
-  auto initDll = reinterpret_cast<InitDllFunction>(dlsym(handle, "InitDll"));
-  auto moduleExit = reinterpret_cast<ExitFunction>(dlsym(handle, "ModuleExit"));
-  auto exitDll = reinterpret_cast<ExitFunction>(dlsym(handle, "ExitDll"));
-  auto getFactory = reinterpret_cast<GetFactoryFunction>(dlsym(handle, "GetPluginFactory"));
+  auto moduleEntry = reinterpret_cast<ModuleEntryFunction>(shared->symbol("ModuleEntry"));
+  auto initDll = reinterpret_cast<InitDllFunction>(shared->symbol("InitDll"));
+  auto moduleExit = reinterpret_cast<ExitFunction>(shared->symbol("ModuleExit"));
+  auto exitDll = reinterpret_cast<ExitFunction>(shared->symbol("ExitDll"));
+  auto getFactory = reinterpret_cast<GetFactoryFunction>(shared->symbol("GetPluginFactory"));
   if (!getFactory) {
     setError(error, library + " does not export GetPluginFactory");
-    dlclose(handle);
     return nullptr;
   }
   if (!moduleEntry && !initDll) {
     setError(error, library + " exports neither ModuleEntry nor InitDll");
-    dlclose(handle);
     return nullptr;
   }
-  const bool entered = moduleEntry ? moduleEntry(handle) : initDll();
+  const bool entered = moduleEntry ? moduleEntry(shared->handle()) : initDll();
   ExitFunction exit = moduleEntry ? moduleExit : exitDll;
   if (!entered) {
     // A module whose entry failed has nothing to exit.
     setError(error, library + (moduleEntry ? ": ModuleEntry failed" : ": InitDll failed"));
-    dlclose(handle);
     return nullptr;
   }
   IPluginFactory* factory = getFactory();
   if (!factory) {
     setError(error, library + ": GetPluginFactory returned no factory");
     if (exit) exit();
-    dlclose(handle);
     return nullptr;
   }
 
   std::unique_ptr<Module> module(new Module);
-  module->handle_ = handle;
+  module->library_ = std::move(shared);
   module->exit_ = exit;
   module->libraryPath_ = library;
   module->factory_ = std::make_unique<Factory>(factory);
@@ -89,7 +81,7 @@ std::unique_ptr<Module> loadModule(const std::string& path, std::string* error) 
 Module::~Module() {
   factory_.reset();
   if (exit_) exit_();
-  if (handle_) dlclose(handle_);
+  library_.reset();
 }
 
 }  // namespace vst3host

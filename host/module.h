@@ -8,6 +8,7 @@
 #include <string>
 
 #include "host/factory.h"
+#include "host/shared_library.h"
 
 namespace vst3host {
 
@@ -25,15 +26,17 @@ class Module {
   friend std::unique_ptr<Module> loadModule(const std::string& path, std::string* error);
   Module() = default;
 
-  void* handle_ = nullptr;
+  std::unique_ptr<SharedLibrary> library_;
   bool (*exit_)() = nullptr;  // ModuleExit or ExitDll
   std::unique_ptr<Factory> factory_;
   std::string libraryPath_;
 };
 
-// The shared library inside a bundle directory: <bundle>/Contents/x86_64-linux/<Name>.so,
-// where <Name> is the bundle's name without ".vst3"; a path that is not a
-// directory is returned as it is.
+// The shared library inside a bundle directory for this platform:
+// <bundle>/Contents/x86_64-linux/<Name>.so on Linux,
+// <bundle>/Contents/x86_64-win/<Name>.vst3 on Windows, where <Name> is the
+// bundle's name without ".vst3"; a path that is not a directory is returned
+// as it is.
 std::string moduleLibraryPath(const std::string& path);
 
 // Loads `path` (a bundle directory or a .so); null and *error on failure:

@@ -1,6 +1,7 @@
 // The module's exported entry points (compiled into the bundle only).
-// GetPluginFactory returns the factory with Varnock's one class; InitDll/
-// ExitDll and, on Linux, ModuleEntry/ModuleExit count the module's users.
+// GetPluginFactory returns the factory with Varnock's one class; InitDll and
+// ExitDll count the module's users (with the framework's ModuleEntry and
+// ModuleExit on Linux).
 #include "framework/vst3/factory.h"
 #include "framework/vst3/module.h"
 #include "plugin/factory_info.h"
@@ -14,13 +15,5 @@ SMTG_EXPORT_SYMBOL Steinberg::IPluginFactory* PLUGIN_API GetPluginFactory() {
 SMTG_EXPORT_SYMBOL bool InitDll() { return iplug::vst3::ModuleEnter(iplug::vst3::ModuleBaseAddress()); }
 
 SMTG_EXPORT_SYMBOL bool ExitDll() { return iplug::vst3::ModuleLeave(); }
-
-// Linux: the host passes its handle of this shared library.
-SMTG_EXPORT_SYMBOL bool ModuleEntry(void* sharedLibraryHandle) {
-  return iplug::vst3::ModuleEnter(sharedLibraryHandle);
-}
-
-// Returns false, and changes nothing, when no ModuleEntry/InitDll is outstanding.
-SMTG_EXPORT_SYMBOL bool ModuleExit() { return iplug::vst3::ModuleLeave(); }
 
 } // extern "C"

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <numbers>
 #include <cstring>
 #include <random>
 #include <vector>
@@ -75,7 +76,7 @@ TEST_P(FftSizes, CosineOfK0CyclesGivesHalfNAtK0AndMirror) {
   const int n = GetParam();
   const int k0 = 37;
   Split x(n);
-  for (int j = 0; j < n; ++j) x.re[j] = std::cos(2.0 * M_PI * k0 * j / n);
+  for (int j = 0; j < n; ++j) x.re[j] = std::cos(2.0 * std::numbers::pi * k0 * j / n);
   fft(x.re, x.im, n, FftDirection::Forward);
   for (int k = 0; k < n; ++k) {
     const double expected = (k == k0 || k == n - k0) ? n / 2.0 : 0.0;

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 #include <cstdlib>
 #include <memory>
 #include <string>
@@ -128,7 +129,7 @@ TEST_F(BatchedAgainstReference, ConcaveAndMultiPathFillsGradientsAndTextMatch) {
     g.PathFill(IColor(220, 90, 200, 120));
     g.PathClear();
     for (int i = 0; i < 5; ++i) {
-      const double a = -M_PI / 2 + i * 4 * M_PI / 5;
+      const double a = -std::numbers::pi / 2 + i * 4 * std::numbers::pi / 5;
       const float x = 310.f + 60.f * static_cast<float>(std::cos(a)), y = 80.f + 60.f * static_cast<float>(std::sin(a));
       if (i == 0) g.PathMoveTo(x, y); else g.PathLineTo(x, y);
     }

@@ -18,6 +18,14 @@ using vst3host::ParameterChanges;
 
 namespace {
 
+// VST3 strings are UTF-16 in the SDK's own character type (wchar_t on Windows).
+using TString = std::basic_string<Steinberg::Vst::TChar>;
+TString tstring(const char16_t* text) {
+  TString out;
+  for (; *text; ++text) out += static_cast<Steinberg::Vst::TChar>(*text);
+  return out;
+}
+
 std::vector<uint8_t> bytesUpTo(int n) {
   std::vector<uint8_t> out;
   for (int i = 0; i < n; ++i) out.push_back(static_cast<uint8_t>(i));
@@ -198,7 +206,7 @@ TEST(HostContext, MakesMessagesWithAttributes) {
   EXPECT_STREQ(message->getMessageID(), "ping");
   Vst::IAttributeList* attributes = message->getAttributes();
   attributes->setInt("n", 42);
-  attributes->setString("s", u"h\u00e9llo");
+  attributes->setString("s", tstring(u"h\u00e9llo").c_str());
   const char blob[3] = {1, 2, 3};
   attributes->setBinary("b", blob, 3);
   int64 n = 0;
@@ -208,7 +216,7 @@ TEST(HostContext, MakesMessagesWithAttributes) {
   EXPECT_EQ(attributes->getFloat("n", missing), kResultFalse);
   Vst::TChar text[4];
   EXPECT_EQ(attributes->getString("s", text, sizeof text), kResultOk);
-  EXPECT_EQ(std::u16string(text), u"h\u00e9l");
+  EXPECT_EQ(TString(text), tstring(u"h\u00e9l"));
   const void* data = nullptr;
   uint32 size = 0;
   EXPECT_EQ(attributes->getBinary("b", data, size), kResultOk);
@@ -260,7 +268,7 @@ TEST(Text, RoundTripsNonAsciiThroughUtf16) {
 TEST(Text, CutsShortWithoutSplittingSurrogatePair) {
   Vst::TChar wide[4];
   vst3host::utf8ToUtf16("ab\xF0\x9F\x8E\xB5", wide, 4);  // room for 3 units + 0
-  EXPECT_EQ(std::u16string(wide), u"ab");
+  EXPECT_EQ(TString(wide), tstring(u"ab"));
 }
 
 TEST(Text, InvalidInputBecomesReplacementCharacter) {

@@ -1,5 +1,8 @@
 # The render_*_test programs run the built varnock-render tool on files they
 # generate with libsndfile.
+if(NOT TARGET varnock-render)
+  return()
+endif()
 find_package(PkgConfig REQUIRED)
 pkg_check_modules(RENDER_TEST_SNDFILE REQUIRED IMPORTED_TARGET sndfile)
 file(GLOB RENDER_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/render_*_test.cpp)

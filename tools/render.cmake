@@ -1,6 +1,9 @@
 # varnock-render: processes audio files, or a built-in demo signal, through
 # the built Varnock.vst3 bundle with the host library; output in <build>/tools.
 # It links the plug-in library only for the factory preset table.
+if(WIN32)
+  return()   # reads and writes audio through libsndfile, which exists for Linux only
+endif()
 find_package(PkgConfig REQUIRED)
 pkg_check_modules(RENDER_SNDFILE REQUIRED IMPORTED_TARGET sndfile)
 file(GLOB VARNOCK_RENDER_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/render*.cpp)

@@ -1,10 +1,9 @@
 #pragma once
-// Finding a font's file for a family and style through fontconfig, with the
-// embedded Liberation Sans as the fallback. Fontconfig always answers with
-// some font, so the family it returns is checked: only a font of the asked
-// family (and, for bold, a bold weight) is taken from the system; anything
-// else falls back to the embedded font, which keeps text identical on every
-// machine that lacks the family. UI thread.
+// Finding a font's file for a family and style on the system
+// (system_fonts.h), with the embedded Liberation Sans as the fallback: only a
+// font of the asked family (and, for bold, a bold weight) is taken from the
+// system; anything else falls back to the embedded font, which keeps text
+// identical on every machine that lacks the family. UI thread.
 #include <cstddef>
 #include <memory>
 #include <string>
@@ -31,7 +30,7 @@ struct FontData {
 // The embedded Liberation Sans (bold or regular).
 FontData EmbeddedFontData(bool bold);
 
-// The system font of `family` in `style` if fontconfig has it, else the
+// The system font of `family` in `style` if the system has it, else the
 // embedded font (bold for Bold, regular otherwise).
 FontData ResolveFont(const char* family, ETextStyle style);
 

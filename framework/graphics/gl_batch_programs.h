@@ -12,9 +12,7 @@
 // patterns, scissored calls), as NanoVG's stock GL back end does for every call.
 //
 // Thread: the thread whose GL context is current (the editor's UI thread).
-#define GL_GLEXT_PROTOTYPES 1
-#include <GL/gl.h>
-#include <GL/glext.h>
+#include "framework/graphics/gl_api.h"
 
 namespace iplug::igraphics::glbatch {
 

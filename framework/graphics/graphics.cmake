@@ -28,15 +28,22 @@ endforeach()
 
 # NanoVG with its GL back end (one translation unit, C compiled as C++) and
 # stb_image_write are third-party code; their warnings are not ours.
-set_source_files_properties(${CMAKE_CURRENT_LIST_DIR}/nanovg_backend.cpp ${CMAKE_CURRENT_LIST_DIR}/offscreen_image.cpp
+set_source_files_properties(${CMAKE_CURRENT_LIST_DIR}/nanovg_backend.cpp ${CMAKE_CURRENT_LIST_DIR}/../platform/linux/offscreen_image.cpp
   PROPERTIES COMPILE_OPTIONS "-w")
 target_include_directories(iplug SYSTEM PRIVATE ${IPLUG_NANOVG_DIR})
 
-# The embedded fonts are assembled into the object with .incbin; the object
-# must be rebuilt when a font file changes.
-set_source_files_properties(${CMAKE_CURRENT_LIST_DIR}/embedded_fonts.cpp PROPERTIES
-  COMPILE_DEFINITIONS "IPLUG_FONT_REGULAR_FILE=\"${IPLUG_FONT_REGULAR}\";IPLUG_FONT_BOLD_FILE=\"${IPLUG_FONT_BOLD}\""
-  OBJECT_DEPENDS "${IPLUG_FONT_REGULAR};${IPLUG_FONT_BOLD}")
+# The embedded fonts: each TrueType file becomes a generated C++ source of
+# its bytes (cmake/embed_file.cmake), compiled into the library.
+foreach(face regular bold)
+  string(TOUPPER ${face} FACE)
+  set(generated ${CMAKE_CURRENT_BINARY_DIR}/embedded_font_${face}.cpp)
+  add_custom_command(OUTPUT ${generated}
+    COMMAND ${CMAKE_COMMAND} -DINPUT=${IPLUG_FONT_${FACE}} -DOUTPUT=${generated} -DSYMBOL=iplug_font_sans_${face}
+            -P ${PROJECT_SOURCE_DIR}/cmake/embed_file.cmake
+    DEPENDS ${IPLUG_FONT_${FACE}} ${PROJECT_SOURCE_DIR}/cmake/embed_file.cmake
+    COMMENT "Embedding ${IPLUG_FONT_${FACE}}")
+  target_sources(iplug PRIVATE ${generated})
+endforeach()
 
 if(WIN32)
   target_link_libraries(iplug PUBLIC opengl32 gdi32 user32 shell32 ole32)

@@ -1,5 +1,5 @@
 // IGraphics: the NanoVG context, frames, fonts, text and the drawing calls.
-#include <GL/gl.h>
+#include "framework/graphics/gl_api.h"
 
 #include <algorithm>
 #include <cmath>

@@ -2,11 +2,9 @@
 // layer. IGraphics draws through our batching back end (gl_batch_backend.h);
 // the stock one is its reference renderer (IGraphics::ERenderer::Reference).
 // nanovg.c is built as C++ (the Debian copy does not compile as C); GL
-// entry points up to 2.0 come straight from libOpenGL. StrokeSegment
+// entry points come from gl_api.h (linked on Linux, loaded on Windows). StrokeSegment
 // (nanovg_segment.h) lives here because it uses NanoVG's internals.
-#define GL_GLEXT_PROTOTYPES 1
-#include <GL/gl.h>
-#include <GL/glext.h>
+#include "framework/graphics/gl_api.h"
 
 #include "nanovg.c"
 

@@ -1,7 +1,5 @@
 #include "framework/vst3/module.h"
 
-#include <dlfcn.h>
-
 #include <mutex>
 
 namespace iplug::vst3 {
@@ -40,12 +38,6 @@ int ModuleUserCount() {
 void* ModuleHandle() {
   std::lock_guard<std::mutex> lock(moduleMutex());
   return gHandle;
-}
-
-void* ModuleBaseAddress() {
-  Dl_info info{};
-  if (dladdr(reinterpret_cast<void*>(&ModuleBaseAddress), &info) == 0) return nullptr;
-  return info.dli_fbase;
 }
 
 } // namespace iplug::vst3

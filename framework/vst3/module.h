@@ -16,8 +16,9 @@ bool ModuleLeave();
 int ModuleUserCount();
 // The handle recorded by the first Enter; nullptr before.
 void* ModuleHandle();
-// This module's load address: what InitDll records, as the platform has no
-// handle argument for it (on Windows the module handle is that address too).
+// This module's handle, for InitDll, which has no handle argument: on Windows
+// the HINSTANCE that DllMain received (the module's load address), on Linux
+// the load address of the shared library. Implemented per platform.
 void* ModuleBaseAddress();
 
 } // namespace iplug::vst3

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 #include <random>
 
 namespace varnock::testing {
@@ -50,7 +51,7 @@ Stereo noise(int frames, double amplitude, unsigned seed) {
 
 Stereo sine(int frames, double hz, double amplitude, double sampleRate) {
   Stereo s(frames);
-  for (int i = 0; i < frames; ++i) s.left[i] = s.right[i] = amplitude * std::sin(2.0 * M_PI * hz * i / sampleRate);
+  for (int i = 0; i < frames; ++i) s.left[i] = s.right[i] = amplitude * std::sin(2.0 * std::numbers::pi * hz * i / sampleRate);
   return s;
 }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 
 namespace testsignals {
 
@@ -13,7 +14,7 @@ std::vector<double> impulse(int frames, int position, double amplitude) {
 
 std::vector<double> sine(int frames, double frequencyHz, double sampleRate, double amplitude) {
   std::vector<double> out(static_cast<size_t>(std::max(0, frames)));
-  const double step = 2.0 * M_PI * frequencyHz / sampleRate;
+  const double step = 2.0 * std::numbers::pi * frequencyHz / sampleRate;
   for (size_t i = 0; i < out.size(); ++i) out[i] = amplitude * std::sin(step * static_cast<double>(i));
   return out;
 }

@@ -1,0 +1,26 @@
+# Cross-compiling for Windows x86-64 with Debian's mingw-w64 (POSIX threads
+# variant): cmake -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake ...
+# Programs built with it run here under Wine (cmake/wine-run is the
+# emulator CTest uses). The C and C++ runtimes are linked statically, so a
+# built DLL or program needs nothing but Windows' own DLLs.
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR x86_64)
+set(VARNOCK_MINGW_PREFIX x86_64-w64-mingw32)
+
+set(CMAKE_C_COMPILER ${VARNOCK_MINGW_PREFIX}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${VARNOCK_MINGW_PREFIX}-g++-posix)
+set(CMAKE_RC_COMPILER ${VARNOCK_MINGW_PREFIX}-windres)
+set(CMAKE_FIND_ROOT_PATH /usr/${VARNOCK_MINGW_PREFIX})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
+set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
+set(CMAKE_MODULE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
+
+# Programs run under Wine for tests and build steps, in a Wine prefix inside
+# the build folder.
+set(CMAKE_CROSSCOMPILING_EMULATOR env VARNOCK_WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix
+    ${CMAKE_CURRENT_LIST_DIR}/wine-run)

@@ -1,0 +1,41 @@
+// Opening a web address with the default browser on Windows: ShellExecuteW
+// with the "open" verb hands the address to the registered handler; nothing
+// runs in a shell, so the address is one argument whatever it holds.
+#include <windows.h>
+#include <shellapi.h>
+
+#include <cstring>
+#include <string>
+
+#include "framework/graphics/graphics.h"
+
+namespace iplug::igraphics {
+namespace {
+
+// Only web and mail addresses are handed to the desktop.
+bool IsWebAddress(const char* url) {
+  return url && (_strnicmp(url, "http://", 7) == 0 || _strnicmp(url, "https://", 8) == 0 ||
+                 _strnicmp(url, "mailto:", 7) == 0);
+}
+
+std::wstring Widen(const char* utf8) {
+  const int length = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8, -1, nullptr, 0);
+  if (length <= 0) return {};
+  std::wstring wide(static_cast<size_t>(length), L'\0');
+  MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8, -1, wide.data(), length);
+  wide.resize(static_cast<size_t>(length - 1));
+  return wide;
+}
+
+} // namespace
+
+bool IGraphicsPlatform::OpenURL(const char* url) {
+  if (!IsWebAddress(url)) return false;
+  const std::wstring wide = Widen(url);
+  if (wide.empty()) return false;
+  // ShellExecuteW reports success with a value above 32.
+  const auto result = reinterpret_cast<INT_PTR>(ShellExecuteW(nullptr, L"open", wide.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
+  return result > 32;
+}
+
+} // namespace iplug::igraphics
