@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 
+#include "editor/value_text.h"
 #include "editor/varnock_view.h"
 
 namespace varnock {
@@ -66,7 +66,7 @@ void drawKnobTexts(VarnockView& view, const KnobDef& knobDef, double cx, double 
   const double s = view.uiScale;
   const double value = view.paramValue(knobDef.param);
   if (knobDef.liveRing) {
-    std::snprintf(view.valueText, sizeof view.valueText, value >= 10.0 ? "%.0f" : "%.1f", value);
+    formatNumber(view.valueText, sizeof view.valueText, value, roundedForDisplay(value, 1) >= 10.0 ? 0 : 1);
     const int slot = knobDef.radius >= 20 ? 4 : 5;
     view.setFontSlot(slot);
     view.setColour(lit ? view.controlAccent : kValueNormal);
@@ -107,19 +107,17 @@ double knobValue(const KnobDef& knobDef, double travel) {
 }
 
 void formatKnobValue(int format, double value, char* out, int outSize) {
+  if (out == nullptr || outSize <= 0) return;
   const size_t size = static_cast<size_t>(outSize);
   switch (format) {
-    case kFormatDb: std::snprintf(out, size, "%.1f dB", value); break;
-    case kFormatMs: std::snprintf(out, size, value < 10.0 ? "%.1f ms" : "%.0f ms", value); break;
-    case kFormatHz:
-      if (value < 1000.0) std::snprintf(out, size, "%.0f Hz", value);
-      else std::snprintf(out, size, "%.1f kHz", value / 1000.0);
-      break;
-    case kFormatPercent: std::snprintf(out, size, "%.0f %%", value); break;
-    case kFormatInteger: std::snprintf(out, size, "%.0f", value); break;
-    case kFormatOctaves: std::snprintf(out, size, "%.2f oct", value); break;
-    case kFormatSignedDbPerOct: std::snprintf(out, size, value > 0.0 ? "+%.1f dB/oct" : "%.1f dB/oct", value); break;
-    default: std::snprintf(out, size, value > 0.0 ? "+%.1f dB" : "%.1f dB", value); break;
+    case kFormatDb: formatNumber(out, size, value, 1, false, " dB"); break;
+    case kFormatMs: formatNumber(out, size, value, roundedForDisplay(value, 1) < 10.0 ? 1 : 0, false, " ms"); break;
+    case kFormatHz: formatFrequency(out, size, value, 1); break;
+    case kFormatPercent: formatNumber(out, size, value, 0, false, " %"); break;
+    case kFormatInteger: formatNumber(out, size, value, 0); break;
+    case kFormatOctaves: formatNumber(out, size, value, 2, false, " oct"); break;
+    case kFormatSignedDbPerOct: formatNumber(out, size, value, 1, true, " dB/oct"); break;
+    default: formatNumber(out, size, value, 1, true, " dB"); break;
   }
 }
 
