@@ -46,10 +46,10 @@ constexpr KnobDef kWidthKnob = knobFor(3, 186, 324, kWidth, false, false, "Width
 constexpr int kDepthKnob = 5;
 } // namespace
 
-void knobRow(bool tame, double peakGainDb, double depthDb, KnobDef out[kKnobCount]) {
+void knobRow(bool tame, double liveDb, double depthDb, KnobDef out[kKnobCount]) {
   for (int i = 0; i < kKnobCount; ++i) out[i] = kKnobTable[i];
   if (tame) out[2] = kWidthKnob;
-  out[kDepthKnob].liveAmount = peakGainDb / std::max(0.1, depthDb);
+  out[kDepthKnob].liveAmount = liveDb / std::max(0.1, depthDb);
 }
 
 void drawKnobPanel(VarnockView& view) {
@@ -68,7 +68,7 @@ void drawKnobPanel(VarnockView& view) {
   for (double x : {360.0, 456.0, 604.0}) view.line(view.designX(x), view.designY(308), view.designX(x), view.designY(362));
 
   KnobDef row[kKnobCount];
-  knobRow(view.modeIndex == 2, feedLoad(view.engine.peakGainDb), view.paramValue(kDepth), row);
+  knobRow(view.modeIndex == 2, view.liveAmountDb, view.paramValue(kDepth), row);
   for (const KnobDef& knobDef : row) knob(view, knobDef);
 }
 

@@ -139,6 +139,7 @@ void VarnockView::Draw(IGraphics& g) {
   mWheelAccum = 0.0;
 
   frameTime = mClock();
+  liveAmountDb = mLiveAmount.update(feedLoad(engine.peakGainDb), feedLoad(engine.frameCount), frameTime);
 
   const double mode = paramValue(kMode);
   modeIndex = static_cast<int>(std::floor(mode + 0.5));

@@ -21,6 +21,7 @@
 
 #include "dsp/spectral_engine.h"
 #include "editor/analyser/analyser.h"
+#include "editor/live_amount.h"
 #include "editor/palette.h"
 #include "editor/word_mark.h"
 #include "plugin/editor_state.h"
@@ -72,6 +73,11 @@ public:
   double frameTime = 0.0;                      // clock seconds of this frame
   double dragValue = 0.0;                      // knob travel 0..1 while dragged, unrounded
   double dragAnchorY = 0.0;                    // mouseY at the last drag step, pixels
+
+  // ---- The engine's live processing amount of this frame ----
+  // peakGainDb while the engine produces frames, 0 once it has produced none
+  // for LiveAmount::kTimeoutS (dB, >= 0). Every live readout uses this value.
+  double liveAmountDb = 0.0;
 
   // ---- Colours of this frame ----
   int modeIndex = 0;                           // Mode rounded: 0 Cut, 1 Boost, 2 Tame
@@ -148,6 +154,7 @@ private:
   iplug::igraphics::IGraphics* mGraphics = nullptr;
   std::function<double()> mClock;
   bool mFirstFrame = true;
+  LiveAmount mLiveAmount;
 
   // Input capture, written by the mouse hooks.
   double mWheelAccum = 0.0;                    // notches * 120 since the last frame

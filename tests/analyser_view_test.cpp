@@ -62,9 +62,10 @@ protected:
     e.lastBin = 512;
     e.sampleRate = 48000.0;
   }
-  // Sets every feed array over lo..hi Hz.
+  // Sets every feed array over lo..hi Hz, as a frame of the engine does (and counts the frame).
   void setBins(double loHz, double hiHz, double inputMag, double gainDb, double activity) {
     SpectralEngine& e = h.engine();
+    ++e.frameCount;
     for (int k = 0; k < SpectralEngine::kBinSlots; ++k) {
       const double hz = k * 48000.0 / 1024;
       if (hz < loHz || hz > hiHz) continue;
@@ -177,6 +178,39 @@ TEST_F(AnalyserView, CellStrengthFollowsGainChange) {
   EXPECT_NEAR(cell.r, over(0.98 + 0.02 * 0.2 * d, alpha, byteOf(0.042)), 2);
   EXPECT_NEAR(cell.g, over(0.52 + 0.48 * 0.2 * d, alpha, byteOf(0.045)), 2);
   EXPECT_NEAR(cell.b, over(0.24 + 0.76 * 0.2 * d, alpha, byteOf(0.056)), 2);
+}
+
+// When the host stops calling process the feed keeps its last frame. The
+// map then scrolls empty rows, and once no frame has come for a quarter
+// second the live amount is 0: the Depth knob's outer ring goes dark.
+TEST_F(AnalyserView, StoppedEngineScrollsTheMapDarkAndDropsTheLiveAmount) {
+  prepareFeed();
+  setBins(2800.0, 3300.0, 25.6, -6.0, 0.5);
+  SpectralEngine& e = h.engine();
+  e.peakGainDb = 6.0;                          // half of Depth 12: the ring runs to 12 o'clock
+  const int x = int(frequencyToX(g, 3000.0));
+  // Newest row y 212..213, the one before it 214..215; the ring's left end at 9 o'clock, radius 26..28.
+  auto cellLit = [&](const iplug::igraphics::Image& image, int y) { return pixel(image, x, y).r > 100; };
+  auto ringLit = [&](const iplug::igraphics::Image& image) { return pixel(image, 408 - 27, 328).g > 150; };
+  for (int i = 0; i < 12; ++i) {               // 0.4 s of processing, a few frames per editor frame
+    e.frameCount += 4;
+    h.nextFrame();
+  }
+  auto image = h.image();
+  EXPECT_TRUE(cellLit(image, 213));
+  EXPECT_TRUE(ringLit(image));
+  EXPECT_EQ(h.view().liveAmountDb, 6.0);
+
+  for (int i = 0; i < 9; ++i) h.nextFrame();   // 0.3 s without a frame
+  image = h.image();
+  EXPECT_FALSE(cellLit(image, 213)) << "the newest row was pushed without new frames";
+  EXPECT_TRUE(cellLit(image, 215)) << "the row before it came from the last frames";
+  EXPECT_FALSE(ringLit(image));
+  EXPECT_EQ(h.view().liveAmountDb, 0.0);
+
+  e.frameCount += 1;                           // processing resumes
+  h.nextFrame();
+  EXPECT_TRUE(ringLit(h.image()));
 }
 
 // The toggle row at the design size: "Gain" is the rightmost entry, ending 8

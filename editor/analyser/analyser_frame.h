@@ -8,6 +8,8 @@
 //   4 mode word and amounts, 5 curve toggles, 6 cursor readout, 7 frame  (readout_drawing.cpp)
 //   8 activity map outline        (activity_drawing.cpp)
 // UI thread, inside VarnockView's frame.
+#include <cstdint>
+
 #include "editor/analyser/analyser_geometry.h"
 #include "editor/analyser/column_pass.h"
 #include "editor/analyser/range_handles.h"
@@ -35,8 +37,9 @@ void drawColumnFills(AnalyserFrame& f, const ColumnState& columns);
 void drawCurves(AnalyserFrame& f, const ColumnState& columns);
 
 // ---- Step 2 and 8: activity map ----
-// Push, cells, label, help text, marker scan and markers.
-void drawActivityMap(AnalyserFrame& f, ActivityHistory& history);
+// Push, cells, label, help text, marker scan and markers; engineFrames is
+// the feed's frameCount (a row gets only what frames since the last push gave).
+void drawActivityMap(AnalyserFrame& f, ActivityHistory& history, std::uint64_t engineFrames);
 void drawActivityOutline(AnalyserFrame& f);
 
 // ---- Step 3: range handles (shading, interaction, drawing) ----

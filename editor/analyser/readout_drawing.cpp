@@ -72,7 +72,7 @@ void drawAmounts(AnalyserFrame& f, double heldPeakDb) {
 
   v.setFontSlot(4);
   setColour(v, kReadoutText);
-  formatLiveAmount(text, sizeof text, feedLoad(v.engine.peakGainDb), g.boost());
+  formatLiveAmount(text, sizeof text, v.liveAmountDb, g.boost());
   textAt(v, text, v.textCursorX + std::floor(8.0 * s), baseline - f.h4);
 
   v.setFontSlot(3);
