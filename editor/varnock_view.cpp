@@ -167,12 +167,12 @@ void VarnockView::serveMenus() {
   if (presetMenuRequested) {
     presetMenuRequested = false;
     fillPresetMenu(*this, presetMenu);
-    mGraphics->CreatePopupMenu(*this, presetMenu, presetBoxRect(*this));
+    mGraphics->CreatePopupMenu(*this, presetMenu, presetBoxRect(*this), static_cast<float>(uiScale));
   }
   if (fftMenuRequested) {
     fftMenuRequested = false;
     fillFftMenu(*this, fftMenu);
-    mGraphics->CreatePopupMenu(*this, fftMenu, fftBoxRect(*this));
+    mGraphics->CreatePopupMenu(*this, fftMenu, fftBoxRect(*this), static_cast<float>(uiScale));
   }
 }
 
