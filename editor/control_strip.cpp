@@ -100,9 +100,9 @@ bool deltaToggle(VarnockView& view, double x, double y, double w, double h, bool
   view.setColour(content);
   const double gx = start + 7 * s;
   const double gy = top + height / 2.0 + s;
-  const int bandArcs = std::max(1, static_cast<int>(std::floor(1.5 * s + 0.5)));
-  for (int i = 0; i < bandArcs; ++i)
-    if (5 * s - i > 0.0) view.arc(gx, gy, 5 * s - i, -90.0, 90.0);
+  // The band: one stroke whose outer edge lies half a pixel outside radius 5 s.
+  const double bandWidth = std::min(std::max(1.0, std::floor(1.5 * s + 0.5)), 5 * s + 0.5);
+  view.arc(gx, gy, 5 * s + 0.5 - bandWidth / 2.0, -90.0, 90.0, bandWidth);
   const double cupWidth = std::floor(3 * s), cupHeight = std::floor(5 * s);
   view.fillRect(std::floor(gx - 6 * s), std::floor(gy), cupWidth, cupHeight);
   view.fillRect(std::floor(gx + 3 * s), std::floor(gy), cupWidth, cupHeight);

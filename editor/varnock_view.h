@@ -105,7 +105,9 @@ public:
   // line() at every whole-pixel vertical offset from `from` to `to`, in that order.
   void lineStack(double x1, double y1, double x2, double y2, int from, int to);
   void fillCircle(double cx, double cy, double r);                // centred at (cx + 0.5, cy + 0.5)
-  void arc(double cx, double cy, double r, double a1Deg, double a2Deg);  // degrees clockwise from 12 o'clock
+  // A stroke `thickness` pixels wide centred on radius r, from a1 to a2
+  // degrees clockwise from 12 o'clock: a ring is one even band.
+  void arc(double cx, double cy, double r, double a1Deg, double a2Deg, double thickness = 1.0);
   void fillTriangle(double x1, double y1, double x2, double y2, double x3, double y3);
   void gradientRect(double x, double y, double w, double h, double alpha);  // modeAccent alpha -> 0
   void fillPolygon(const float* xy, int pointCount);               // closed, non-zero fill

@@ -11,6 +11,7 @@
 #include "plugin/param_index.h"
 #include "dsp/spectral_engine.h"
 #include "editor/analyser/analyser_geometry.h"
+#include "editor/frame_scale.h"
 #include "editor/varnock_view.h"
 #include "tests/support/editor_harness.h"
 
@@ -178,6 +179,33 @@ TEST_F(AnalyserView, CellStrengthFollowsGainChange) {
   EXPECT_NEAR(cell.r, over(0.98 + 0.02 * 0.2 * d, alpha, byteOf(0.042)), 2);
   EXPECT_NEAR(cell.g, over(0.52 + 0.48 * 0.2 * d, alpha, byteOf(0.045)), 2);
   EXPECT_NEAR(cell.b, over(0.24 + 0.76 * 0.2 * d, alpha, byteOf(0.056)), 2);
+}
+
+// Cells of one value fill evenly at every size: at 560 x 320 rows are one
+// or two pixels tall, and a one-pixel row once showed a brighter dot at the
+// end of each cell (its last pixel covered twice).
+TEST_F(AnalyserView, CellsOfOneValueFillTheirAreaEvenly) {
+  prepareFeed();
+  for (auto [width, height] : {std::pair{560, 320}, std::pair{760, 416}, std::pair{1000, 560}}) {
+    h.resize(width, height);
+    const FrameScale scale = computeFrameScale(width, height, 0.0);
+    const AnalyserGeometry geometry = makeAnalyserGeometry(scale.uiScale, width, scale.extraHeight, kModeCut, 12.0);
+    for (int i = 0; i < 36; ++i) {             // 1.2 s: the six newest rows hold the same cut
+      setBins(2000.0, 5000.0, 25.6, -6.0, 0.5);
+      h.nextFrame();
+    }
+    const auto image = h.image();
+    // Between the 2k and 5k grid lines, below the outline, the five newest rows.
+    const int x0 = int(frequencyToX(geometry, 2200.0)), x1 = int(frequencyToX(geometry, 4500.0));
+    const int y0 = int(geometry.activityTop) + 1;
+    const int y1 = int(geometry.activityTop + std::floor(5 * geometry.activityHeight / 24));
+    const uint32_t first = image.Pixel(x0, y0);
+    int uneven = 0;
+    for (int y = y0; y < y1; ++y)
+      for (int x = x0; x < x1; ++x) uneven += image.Pixel(x, y) != first;
+    EXPECT_EQ(uneven, 0) << width << " x " << height << ": " << std::hex << first;
+    EXPECT_GT(pixel(image, x0, y0).r, 100) << "the cells are lit";
+  }
 }
 
 // When the host stops calling process the feed keeps its last frame. The

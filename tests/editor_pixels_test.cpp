@@ -77,6 +77,26 @@ TEST_F(EditorPixels, DeltaOnFillsTheToggleAmberDark) {
   EXPECT_EQ(image.Pixel(643, 15), opaque(0.26, 0.21, 0.07));      // fill
 }
 
+// A knob's ring is one even band at every size: at 4x its inside is the
+// track colour all the way round (stacked one-pixel arcs left seams that
+// showed as moire). Threshold's track, right of its value arc, radius
+// 38.5 .. 48.5 px around (200.5, 1296.5).
+TEST_F(EditorPixels, KnobRingIsAnEvenBandAtFourTimesTheSize) {
+  h.setParam(kUISize, 1.0);
+  h.resize(3040, 1664);
+  h.frame();
+  const iplug::igraphics::Image image = h.image();
+  int uneven = 0;
+  for (int degrees = 10; degrees <= 130; ++degrees)
+    for (double radius : {41.0, 43.5, 46.0}) {
+      const double a = degrees * 3.141592653589793 / 180.0;
+      const int x = static_cast<int>(std::floor(200.5 + radius * std::sin(a)));
+      const int y = static_cast<int>(std::floor(1296.5 - radius * std::cos(a)));
+      uneven += image.Pixel(x, y) != opaque(0.26, 0.27, 0.33);
+    }
+  EXPECT_EQ(uneven, 0);
+}
+
 // Two seconds of clicks over a resonance, so the analyser has something to show.
 void processDemo(EditorHarness& h, int frames30) {
   const int perFrame = 1600;
