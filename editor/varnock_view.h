@@ -56,7 +56,7 @@ public:
   iplug::IPlugAPIBase& plugin;       // parameters and host-informing edits
 
   // ---- Layout of this frame ----
-  int editorWidth = 0, editorHeight = 0;       // W, H: floor of the control rectangle
+  int editorWidth = 0, editorHeight = 0;       // the control rectangle's size, floored
   double uiScale = 1.0, extraWidth = 0.0, extraHeight = 0.0, originX = 0.0, originY = 0.0;
   int designX(double x) const;                 // floor(uiScale * x + originX + 0.5)
   int designY(double y) const;                 // floor(uiScale * y + originY + 0.5)
@@ -96,7 +96,7 @@ public:
   void editParam(int paramIndex, double value, double step);
   void applyFactoryPreset(int n);              // 1..10; see plugin/presets.h
 
-  // ---- Drawing vocabulary (valid during Draw(); editor pixels, current drawColour) ----
+  // ---- Drawing vocabulary (valid during Draw(); editor pixels, in the colour last set) ----
   void setColour(double r, double g, double b, double a = 1.0);
   void setColour(const Rgb& c, double a = 1.0);
   void fillRect(double x, double y, double w, double h);          // floored; nothing if w or h <= 0
@@ -163,7 +163,7 @@ private:
   bool mButtonDown = false, mPressPending = false, mCtrlHeld = false, mShiftHeld = false;
 
   // Drawing state.
-  double mColour[4] = {0, 0, 0, 1};            // drawColour r, g, b, a
+  double mColour[4] = {0, 0, 0, 1};            // drawing colour r, g, b, a
   int mFontSlot = 1;
   int mSlotSize[7] = {};                       // index 1..6, pixels of this frame
 };

@@ -53,7 +53,7 @@ struct ActivityHistory {
 // The band (0 .. kBands - 1) that pixel column `column` of `columnCount` feeds.
 int bandOfColumn(int column, int columnCount);
 // Minimum marker distance in bands: about 120 design pixels, at least 4 bands.
-// bandWidthPx = analyserWidth / kBands.
+// bandWidthPx: the analyser's width / kBands.
 int markerSpacingBands(double uiScale, double bandWidthPx);
 
 // How one map cell looks: a change of 0.15 dB or less stays dark; from there

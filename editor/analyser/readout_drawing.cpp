@@ -20,7 +20,7 @@ constexpr double kAccentFrameAlpha = 0.9;
 
 enum class Swatch { Line, Dashed, Band };
 
-// One CurveToggle; returns whether it was clicked. `left` receives its left edge.
+// One curve toggle, drawn and handled; returns whether it was clicked. `left` receives its left edge.
 bool curveToggle(AnalyserFrame& f, double rightEdge, double y, const char* label, const Rgb& colour, bool on,
                  Swatch swatch, double& left) {
   VarnockView& v = f.view;
