@@ -46,10 +46,10 @@ constexpr KnobDef kWidthKnob = knobFor(3, 186, 324, kWidth, false, false, "Width
 constexpr int kDepthKnob = 5;
 } // namespace
 
-void knobRow(bool tame, double peakGainDb, double depthDb, KnobDef out[kKnobCount]) {
+void knobRow(bool tame, double liveDb, double depthDb, KnobDef out[kKnobCount]) {
   for (int i = 0; i < kKnobCount; ++i) out[i] = kKnobTable[i];
   if (tame) out[2] = kWidthKnob;
-  out[kDepthKnob].liveAmount = peakGainDb / std::max(0.1, depthDb);
+  out[kDepthKnob].liveAmount = liveDb / std::max(0.1, depthDb);
 }
 
 void drawKnobPanel(VarnockView& view) {
@@ -68,7 +68,7 @@ void drawKnobPanel(VarnockView& view) {
   for (double x : {360.0, 456.0, 604.0}) view.line(view.designX(x), view.designY(308), view.designX(x), view.designY(362));
 
   KnobDef row[kKnobCount];
-  knobRow(view.modeIndex == 2, feedLoad(view.engine.peakGainDb), view.paramValue(kDepth), row);
+  knobRow(view.modeIndex == 2, view.liveAmountDb, view.paramValue(kDepth), row);
   for (const KnobDef& knobDef : row) knob(view, knobDef);
 }
 
@@ -100,9 +100,9 @@ bool deltaToggle(VarnockView& view, double x, double y, double w, double h, bool
   view.setColour(content);
   const double gx = start + 7 * s;
   const double gy = top + height / 2.0 + s;
-  const int bandArcs = std::max(1, static_cast<int>(std::floor(1.5 * s + 0.5)));
-  for (int i = 0; i < bandArcs; ++i)
-    if (5 * s - i > 0.0) view.arc(gx, gy, 5 * s - i, -90.0, 90.0);
+  // The band: one stroke whose outer edge lies half a pixel outside radius 5 s.
+  const double bandWidth = std::min(std::max(1.0, std::floor(1.5 * s + 0.5)), 5 * s + 0.5);
+  view.arc(gx, gy, 5 * s + 0.5 - bandWidth / 2.0, -90.0, 90.0, bandWidth);
   const double cupWidth = std::floor(3 * s), cupHeight = std::floor(5 * s);
   view.fillRect(std::floor(gx - 6 * s), std::floor(gy), cupWidth, cupHeight);
   view.fillRect(std::floor(gx + 3 * s), std::floor(gy), cupWidth, cupHeight);

@@ -11,8 +11,8 @@ class VarnockView;
 constexpr int kKnobCount = 10;
 
 // The knob row of this frame: knob i has id i + 1; `tame` selects Width for
-// the third knob; liveAmount of Depth is peakGainDb / max(0.1, depthDb).
-void knobRow(bool tame, double peakGainDb, double depthDb, KnobDef out[kKnobCount]);
+// the third knob; liveAmount of Depth is liveDb / max(0.1, depthDb).
+void knobRow(bool tame, double liveDb, double depthDb, KnobDef out[kKnobCount]);
 
 // Draws the panel, the group separators and the ten knobs; leaves origins at
 // originX = floor(extraWidth / 2), originY = extraHeight.

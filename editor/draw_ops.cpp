@@ -73,11 +73,12 @@ void VarnockView::fillCircle(double cx, double cy, double r) {
                         static_cast<float>(r));
 }
 
-void VarnockView::arc(double cx, double cy, double r, double a1Deg, double a2Deg) {
-  if (!(r > 0.0)) return;
+void VarnockView::arc(double cx, double cy, double r, double a1Deg, double a2Deg, double thickness) {
+  if (!(r > 0.0) || !(thickness > 0.0)) return;
   if (a2Deg < a1Deg) std::swap(a1Deg, a2Deg);
   mGraphics->DrawArc(drawIColor(), static_cast<float>(cx + 0.5), static_cast<float>(cy + 0.5),
-                     static_cast<float>(r), static_cast<float>(a1Deg), static_cast<float>(a2Deg), 1.f);
+                     static_cast<float>(r), static_cast<float>(a1Deg), static_cast<float>(a2Deg),
+                     static_cast<float>(thickness));
 }
 
 void VarnockView::fillTriangle(double x1, double y1, double x2, double y2, double x3, double y3) {

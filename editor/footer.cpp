@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "editor/value_text.h"
 #include "editor/varnock_view.h"
 #include "editor/vst_logo.h"
 #include "editor/widgets.h"
@@ -78,13 +79,16 @@ int fftSizeForResolution(double resolution) { return 512 << resolutionTag(resolu
 
 void formatFftReadout(double resolution, double sampleRate, char* out, int outSize) {
   const int n = fftSizeForResolution(resolution);
-  std::snprintf(out, static_cast<size_t>(outSize), "FFT %d   %.1f ms", n, n * 1000.0 / sampleRate);
+  char prefix[32];
+  std::snprintf(prefix, sizeof prefix, "FFT %d   ", n);
+  formatNumber(out, static_cast<size_t>(outSize), n * 1000.0 / sampleRate, 1, false, " ms", prefix);
 }
 
 void formatFftMenuEntry(int tag, double sampleRate, char* out, int outSize) {
   tag = std::clamp(tag, 0, 2);
-  std::snprintf(out, static_cast<size_t>(outSize), "%s  (%.0f ms)", kFftSizeNames[tag],
-                (512 << tag) * 1000.0 / sampleRate);
+  char prefix[32];
+  std::snprintf(prefix, sizeof prefix, "%s  (", kFftSizeNames[tag]);
+  formatNumber(out, static_cast<size_t>(outSize), (512 << tag) * 1000.0 / sampleRate, 0, false, " ms)", prefix);
 }
 
 void drawFooter(VarnockView& view) {

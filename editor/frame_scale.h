@@ -10,11 +10,11 @@ constexpr double kDesignWidth = 760.0;
 constexpr double kDesignHeight = 416.0;
 
 struct FrameScale {
-  int editorWidth = 0;       // W: floor of the control rectangle's width, pixels
-  int editorHeight = 0;      // H
+  int editorWidth = 0;       // the control rectangle's width, floored, pixels
+  int editorHeight = 0;      // its height, floored
   double uiScale = 1.0;      // editor pixels per design pixel
-  double extraWidth = 0.0;   // W - 760 * uiScale, pixels (negative never happens above 0.1 scale)
-  double extraHeight = 0.0;  // H - 416 * uiScale
+  double extraWidth = 0.0;   // editorWidth - 760 * uiScale, pixels: the room the scaled layout leaves (never negative)
+  double extraHeight = 0.0;  // editorHeight - 416 * uiScale
 };
 
 // rectWidth/rectHeight: the view's rectangle in pixels; uiSizeValue: the UI

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 
+#include "editor/value_text.h"
 #include "editor/varnock_view.h"
 
 namespace varnock {
@@ -56,17 +56,20 @@ void handleKnobInput(VarnockView& view, const KnobDef& knobDef, double travel, b
   }
 }
 
-// k concentric 1-pixel arcs of radius r - i (above 0) from a1 to a2 degrees.
-void ringArcs(VarnockView& view, double cx, double cy, double r, int k, double a1, double a2) {
-  for (int i = 0; i < k; ++i)
-    if (r - i > 0.0) view.arc(cx, cy, r - i, a1, a2);
+// A band of k pixels whose outer edge lies half a pixel outside radius r
+// (the pixel circle of radius r is its outermost ring), from a1 to a2 degrees.
+// One stroke of the band's width: concentric 1-pixel arcs would leave
+// uneven seams between them that show as moire on large knobs.
+void ringBand(VarnockView& view, double cx, double cy, double r, int k, double a1, double a2) {
+  const double width = std::min(static_cast<double>(k), r + 0.5);   // never past the centre
+  view.arc(cx, cy, r + 0.5 - width / 2.0, a1, a2, width);
 }
 
 void drawKnobTexts(VarnockView& view, const KnobDef& knobDef, double cx, double cy, double r, bool lit) {
   const double s = view.uiScale;
   const double value = view.paramValue(knobDef.param);
   if (knobDef.liveRing) {
-    std::snprintf(view.valueText, sizeof view.valueText, value >= 10.0 ? "%.0f" : "%.1f", value);
+    formatNumber(view.valueText, sizeof view.valueText, value, roundedForDisplay(value, 1) >= 10.0 ? 0 : 1);
     const int slot = knobDef.radius >= 20 ? 4 : 5;
     view.setFontSlot(slot);
     view.setColour(lit ? view.controlAccent : kValueNormal);
@@ -107,19 +110,17 @@ double knobValue(const KnobDef& knobDef, double travel) {
 }
 
 void formatKnobValue(int format, double value, char* out, int outSize) {
+  if (out == nullptr || outSize <= 0) return;
   const size_t size = static_cast<size_t>(outSize);
   switch (format) {
-    case kFormatDb: std::snprintf(out, size, "%.1f dB", value); break;
-    case kFormatMs: std::snprintf(out, size, value < 10.0 ? "%.1f ms" : "%.0f ms", value); break;
-    case kFormatHz:
-      if (value < 1000.0) std::snprintf(out, size, "%.0f Hz", value);
-      else std::snprintf(out, size, "%.1f kHz", value / 1000.0);
-      break;
-    case kFormatPercent: std::snprintf(out, size, "%.0f %%", value); break;
-    case kFormatInteger: std::snprintf(out, size, "%.0f", value); break;
-    case kFormatOctaves: std::snprintf(out, size, "%.2f oct", value); break;
-    case kFormatSignedDbPerOct: std::snprintf(out, size, value > 0.0 ? "+%.1f dB/oct" : "%.1f dB/oct", value); break;
-    default: std::snprintf(out, size, value > 0.0 ? "+%.1f dB" : "%.1f dB", value); break;
+    case kFormatDb: formatNumber(out, size, value, 1, false, " dB"); break;
+    case kFormatMs: formatNumber(out, size, value, roundedForDisplay(value, 1) < 10.0 ? 1 : 0, false, " ms"); break;
+    case kFormatHz: formatFrequency(out, size, value, 1); break;
+    case kFormatPercent: formatNumber(out, size, value, 0, false, " %"); break;
+    case kFormatInteger: formatNumber(out, size, value, 0); break;
+    case kFormatOctaves: formatNumber(out, size, value, 2, false, " oct"); break;
+    case kFormatSignedDbPerOct: formatNumber(out, size, value, 1, true, " dB/oct"); break;
+    default: formatNumber(out, size, value, 1, true, " dB"); break;
   }
 }
 
@@ -150,17 +151,17 @@ void knob(VarnockView& view, const KnobDef& knobDef) {
   view.setColour(lit ? kBodyActive : kBodyNormal);
   view.fillCircle(cx, cy, knobDef.liveRing ? r - 7 * s : r - 5 * s);
   view.setColour(kTrack);
-  ringArcs(view, cx, cy, r, k, -135.0, 135.0);
+  ringBand(view, cx, cy, r, k, -135.0, 135.0);
   if (std::fabs(valueAngle - startAngle) > 0.01) {
     view.setColour(view.controlAccent);
-    ringArcs(view, cx, cy, r, k, degrees(std::min(valueAngle, startAngle)), degrees(std::max(valueAngle, startAngle)));
+    ringBand(view, cx, cy, r, k, degrees(std::min(valueAngle, startAngle)), degrees(std::max(valueAngle, startAngle)));
   }
   if (knobDef.liveRing && knobDef.liveAmount > 0.01) {
     const double liveAngle = std::min(1.0, knobDef.liveAmount) * 1.5 * kPi - 0.75 * kPi;
     const Rgb& a = view.controlAccent;
     view.setColour(a.r * 0.5 + 0.5, a.g * 0.5 + 0.5, a.b * 0.5 + 0.5, 0.95);
     const int rings = std::max(2, static_cast<int>(std::floor(3 * s + 0.5)));
-    for (int i = 0; i < rings; ++i) view.arc(cx, cy, r + 4 * s + i, -135.0, degrees(liveAngle));
+    ringBand(view, cx, cy, r + 4 * s + rings - 1, rings, -135.0, degrees(liveAngle));
   }
   const double rho1 = knobDef.liveRing ? r - 6 * s : 0.3 * r;
   const double rho2 = knobDef.liveRing ? r - s : r - 5 * s;

@@ -9,16 +9,17 @@ namespace varnock {
 
 class VarnockView;
 
-// How the value under a knob is printed.
+// How the value under a knob is printed. Ranges ("below 10") apply to the
+// value as printed, and a value that prints as zero has no sign.
 enum ValueFormat : int {
-  kFormatDb = 0,             // "%.1f dB"
-  kFormatMs = 1,             // "%.1f ms" below 10, else "%.0f ms"
-  kFormatHz = 2,             // "%.0f Hz" below 1000, else "%.1f kHz"
-  kFormatPercent = 3,        // "%.0f %"
-  kFormatInteger = 4,        // "%.0f"
-  kFormatSignedDb = 5,       // "+%.1f dB" above 0, else "%.1f dB"; also any unknown format
-  kFormatOctaves = 6,        // "%.2f oct"
-  kFormatSignedDbPerOct = 7, // "+%.1f dB/oct" above 0, else "%.1f dB/oct"
+  kFormatDb = 0,             // "6.0 dB"
+  kFormatMs = 1,             // "5.2 ms" below 10, else "12 ms"
+  kFormatHz = 2,             // "440 Hz" below 1000, else "1.0 kHz"
+  kFormatPercent = 3,        // "100 %"
+  kFormatInteger = 4,        // "2"
+  kFormatSignedDb = 5,       // "+2.5 dB", "0.0 dB", "-3.0 dB"; also any unknown format
+  kFormatOctaves = 6,        // "0.33 oct"
+  kFormatSignedDbPerOct = 7, // "+1.5 dB/oct", "0.0 dB/oct", "-1.0 dB/oct"
 };
 
 struct KnobDef {

@@ -139,6 +139,7 @@ void VarnockView::Draw(IGraphics& g) {
   mWheelAccum = 0.0;
 
   frameTime = mClock();
+  liveAmountDb = mLiveAmount.update(feedLoad(engine.peakGainDb), feedLoad(engine.frameCount), frameTime);
 
   const double mode = paramValue(kMode);
   modeIndex = static_cast<int>(std::floor(mode + 0.5));
@@ -166,12 +167,12 @@ void VarnockView::serveMenus() {
   if (presetMenuRequested) {
     presetMenuRequested = false;
     fillPresetMenu(*this, presetMenu);
-    mGraphics->CreatePopupMenu(*this, presetMenu, presetBoxRect(*this));
+    mGraphics->CreatePopupMenu(*this, presetMenu, presetBoxRect(*this), static_cast<float>(uiScale));
   }
   if (fftMenuRequested) {
     fftMenuRequested = false;
     fillFftMenu(*this, fftMenu);
-    mGraphics->CreatePopupMenu(*this, fftMenu, fftBoxRect(*this));
+    mGraphics->CreatePopupMenu(*this, fftMenu, fftBoxRect(*this), static_cast<float>(uiScale));
   }
 }
 

@@ -21,6 +21,7 @@
 
 #include "dsp/spectral_engine.h"
 #include "editor/analyser/analyser.h"
+#include "editor/live_amount.h"
 #include "editor/palette.h"
 #include "editor/word_mark.h"
 #include "plugin/editor_state.h"
@@ -55,7 +56,7 @@ public:
   iplug::IPlugAPIBase& plugin;       // parameters and host-informing edits
 
   // ---- Layout of this frame ----
-  int editorWidth = 0, editorHeight = 0;       // W, H: floor of the control rectangle
+  int editorWidth = 0, editorHeight = 0;       // the control rectangle's size, floored
   double uiScale = 1.0, extraWidth = 0.0, extraHeight = 0.0, originX = 0.0, originY = 0.0;
   int designX(double x) const;                 // floor(uiScale * x + originX + 0.5)
   int designY(double y) const;                 // floor(uiScale * y + originY + 0.5)
@@ -72,6 +73,11 @@ public:
   double frameTime = 0.0;                      // clock seconds of this frame
   double dragValue = 0.0;                      // knob travel 0..1 while dragged, unrounded
   double dragAnchorY = 0.0;                    // mouseY at the last drag step, pixels
+
+  // ---- The engine's live processing amount of this frame ----
+  // peakGainDb while the engine produces frames, 0 once it has produced none
+  // for LiveAmount::kTimeoutS (dB, >= 0). Every live readout uses this value.
+  double liveAmountDb = 0.0;
 
   // ---- Colours of this frame ----
   int modeIndex = 0;                           // Mode rounded: 0 Cut, 1 Boost, 2 Tame
@@ -90,7 +96,7 @@ public:
   void editParam(int paramIndex, double value, double step);
   void applyFactoryPreset(int n);              // 1..10; see plugin/presets.h
 
-  // ---- Drawing vocabulary (valid during Draw(); editor pixels, current drawColour) ----
+  // ---- Drawing vocabulary (valid during Draw(); editor pixels, in the colour last set) ----
   void setColour(double r, double g, double b, double a = 1.0);
   void setColour(const Rgb& c, double a = 1.0);
   void fillRect(double x, double y, double w, double h);          // floored; nothing if w or h <= 0
@@ -99,7 +105,9 @@ public:
   // line() at every whole-pixel vertical offset from `from` to `to`, in that order.
   void lineStack(double x1, double y1, double x2, double y2, int from, int to);
   void fillCircle(double cx, double cy, double r);                // centred at (cx + 0.5, cy + 0.5)
-  void arc(double cx, double cy, double r, double a1Deg, double a2Deg);  // degrees clockwise from 12 o'clock
+  // A stroke `thickness` pixels wide centred on radius r, from a1 to a2
+  // degrees clockwise from 12 o'clock: a ring is one even band.
+  void arc(double cx, double cy, double r, double a1Deg, double a2Deg, double thickness = 1.0);
   void fillTriangle(double x1, double y1, double x2, double y2, double x3, double y3);
   void gradientRect(double x, double y, double w, double h, double alpha);  // modeAccent alpha -> 0
   void fillPolygon(const float* xy, int pointCount);               // closed, non-zero fill
@@ -148,13 +156,14 @@ private:
   iplug::igraphics::IGraphics* mGraphics = nullptr;
   std::function<double()> mClock;
   bool mFirstFrame = true;
+  LiveAmount mLiveAmount;
 
   // Input capture, written by the mouse hooks.
   double mWheelAccum = 0.0;                    // notches * 120 since the last frame
   bool mButtonDown = false, mPressPending = false, mCtrlHeld = false, mShiftHeld = false;
 
   // Drawing state.
-  double mColour[4] = {0, 0, 0, 1};            // drawColour r, g, b, a
+  double mColour[4] = {0, 0, 0, 1};            // drawing colour r, g, b, a
   int mFontSlot = 1;
   int mSlotSize[7] = {};                       // index 1..6, pixels of this frame
 };

@@ -139,21 +139,42 @@ double IParam::Constrain(double v) const {
 }
 
 double IParam::ToNormalized(double plain) const {
-  double n;
-  if (mShape == kShapeExp) {
-    n = plain > 0.0 && mExpScale != 0.0 ? (std::log(plain) - mExpOffset) / mExpScale : 0.0;
-  } else {
-    const double range = mMax - mMin;
-    n = range != 0.0 ? (plain - mMin) / range : 0.0;
-  }
+  double n = UnclampedNormalized(plain);
   if (n < 0.0) n = 0.0;
   if (n > 1.0) n = 1.0;
   return n;
 }
 
+double IParam::UnclampedNormalized(double plain) const {
+  if (mShape == kShapeExp) return plain > 0.0 && mExpScale != 0.0 ? (std::log(plain) - mExpOffset) / mExpScale : 0.0;
+  const double range = mMax - mMin;
+  return range != 0.0 ? (plain - mMin) / range : 0.0;
+}
+
 double IParam::FromNormalized(double normalized) const {
-  if (mShape == kShapeExp) return std::exp(mExpOffset + normalized * mExpScale);
-  return mMin + normalized * (mMax - mMin);
+  const double plain = mShape == kShapeExp ? std::exp(mExpOffset + normalized * mExpScale)
+                                           : mMin + normalized * (mMax - mMin);
+  if (!std::isfinite(plain) || plain == 0.0) return plain;
+  // The mapping back is not exact: ToNormalized(1000) on 20..20000 gives an n
+  // whose plain value computes as 999.9999999999998. Many neighbouring
+  // doubles share that n, so among them the one with the fewest significant
+  // decimal digits is taken: a value written in decimal (a default, a preset
+  // entry, a whole-hertz drag) comes back exactly, and any other value moves
+  // by a few units in the last place at most, never to a step.
+  static constexpr double kPow10[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8,
+                                      1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15, 1e16};
+  constexpr int kMaxDigits = 15;
+  const int leading = static_cast<int>(std::floor(std::log10(std::fabs(plain))));   // exponent of the first digit
+  for (int digits = 1; digits <= kMaxDigits; ++digits) {
+    // Rounds to `digits` significant digits; a power of ten in the divisor keeps
+    // the result the correctly rounded double of the decimal.
+    const int decimals = digits - 1 - leading;
+    if (decimals > 16 || decimals < -16) break;
+    const double candidate = decimals >= 0 ? std::round(plain * kPow10[decimals]) / kPow10[decimals]
+                                           : std::round(plain / kPow10[-decimals]) * kPow10[-decimals];
+    if (UnclampedNormalized(candidate) == normalized) return candidate;
+  }
+  return plain;
 }
 
 void IParam::GetDisplay(double plain, char* out, int outSize) const {

@@ -51,6 +51,12 @@ public:
   // Plain to normalised, clamped to [0, 1]. 1000 Hz on exp 20..20000 gives 0.566323.
   double ToNormalized(double plain) const;
   // Normalised to plain (not constrained). 0.5 on exp 20..20000 gives 632.456 Hz.
+  // Round trip: FromNormalized(ToNormalized(v)) gives back exactly a v in
+  // range written with few decimals (a default, a preset entry, a whole-hertz
+  // frequency; up to about 11 significant digits), where the formula alone
+  // misses by a few units in the last place (1000 Hz came back as
+  // 999.9999999999998). Other values come back as the formula gives them,
+  // give or take a few units in the last place.
   double FromNormalized(double normalized) const;
 
   // Display text of `plain` (or of the current value): a list parameter's text,
@@ -82,6 +88,9 @@ public:
   int GetStepCount() const { return mType == kTypeEnum ? NDisplayTexts() - 1 : 0; }
 
 private:
+  // ToNormalized without the clamp to [0, 1].
+  double UnclampedNormalized(double plain) const;
+
   EParamType mType = kTypeDouble;
   EShape mShape = kShapeLinear;
   std::string mName, mLabel, mGroup;

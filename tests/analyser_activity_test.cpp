@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
 #include <string>
 
 #include "editor/analyser/activity_history.h"
@@ -17,7 +18,7 @@ TEST(ActivityHistory, PushesAboutEverySixthFrameAt30Fps) {
   int lastPushFrame = -1;
   int pushes = 0;
   for (int frame = 0; frame < 61; ++frame) {
-    if (h.pushIfDue(kStart + frame / 30.0)) {
+    if (h.pushIfDue(kStart + frame / 30.0, static_cast<std::uint64_t>(frame) + 1)) {
       if (lastPushFrame >= 0) {
         EXPECT_EQ(frame - lastPushFrame, 6) << frame;
       }
@@ -33,12 +34,12 @@ TEST(ActivityHistory, PushMovesAccumulatorIntoNewestRow) {
   h.accumulate(10, 728, 3.0);
   h.accumulate(11, 728, 5.0);                 // same band (2): the larger stays
   h.accumulate(727, 728, 1.0);                // band 181
-  ASSERT_TRUE(h.pushIfDue(kStart));
+  ASSERT_TRUE(h.pushIfDue(kStart, 8));
   EXPECT_EQ(h.rowByAge(0)[2], 5.0);
   EXPECT_EQ(h.rowByAge(0)[181], 1.0);
   EXPECT_EQ(h.bandAccumulator[2], 0.0);
   h.accumulate(10, 728, 0.5);
-  ASSERT_TRUE(h.pushIfDue(kStart + 0.2));
+  ASSERT_TRUE(h.pushIfDue(kStart + 0.2, 17));
   EXPECT_EQ(h.rowByAge(0)[2], 0.5);
   EXPECT_EQ(h.rowByAge(1)[2], 5.0);
 }
@@ -46,10 +47,27 @@ TEST(ActivityHistory, PushMovesAccumulatorIntoNewestRow) {
 TEST(ActivityHistory, RingForgetsAfter24Pushes) {
   ActivityHistory h;
   h.accumulate(0, 728, 6.0);
-  for (int push = 0; push < 24; ++push) ASSERT_TRUE(h.pushIfDue(kStart + push * 0.2));
+  for (int push = 0; push < 24; ++push) ASSERT_TRUE(h.pushIfDue(kStart + push * 0.2, 100 + push));
   EXPECT_EQ(h.rowByAge(23)[0], 6.0);
-  ASSERT_TRUE(h.pushIfDue(kStart + 24 * 0.2));
+  ASSERT_TRUE(h.pushIfDue(kStart + 24 * 0.2, 124));
   for (int age = 0; age < ActivityHistory::kRows; ++age) EXPECT_EQ(h.rowByAge(age)[0], 0.0);
+}
+
+// The feed keeps its last frame when the host stops processing: the editor
+// keeps accumulating those same gains, but a row gets them only when the
+// engine's frame counter moved since the previous push.
+TEST(ActivityHistory, WithoutNewEngineFramesTheRowIsEmpty) {
+  ActivityHistory h;
+  h.accumulate(10, 728, 4.0);
+  ASSERT_TRUE(h.pushIfDue(kStart, 40));
+  h.accumulate(10, 728, 4.0);                 // the stale feed, drawn again
+  ASSERT_TRUE(h.pushIfDue(kStart + 0.2, 40));
+  EXPECT_EQ(h.rowByAge(0)[2], 0.0);
+  EXPECT_EQ(h.rowByAge(1)[2], 4.0);
+  EXPECT_EQ(h.bandAccumulator[2], 0.0);
+  h.accumulate(10, 728, 3.0);                 // processing resumed: one new frame is enough
+  ASSERT_TRUE(h.pushIfDue(kStart + 0.4, 41));
+  EXPECT_EQ(h.rowByAge(0)[2], 3.0);
 }
 
 TEST(ActivityHistory, ColumnsSpreadOverAll182Bands) {

@@ -27,6 +27,7 @@ TEST(CursorReadoutText, CutKeepsItsMinusBoostGetsPlus) {
 
 TEST(CursorReadoutText, KilohertzWithTwoDecimals) {
   EXPECT_EQ(cursorText(999.4, -6.0), "999 Hz   -6.0 dB");
+  EXPECT_EQ(cursorText(999.7, -6.0), "1.00 kHz   -6.0 dB");
   EXPECT_EQ(cursorText(1250.0, -6.0), "1.25 kHz   -6.0 dB");
 }
 
@@ -34,6 +35,7 @@ TEST(HandleLabelText, HertzBelow1kKilohertzAbove) {
   char text[kTextBufferSize];
   EXPECT_EQ(std::string(formatHandleFrequency(text, sizeof text, 250.0)), "250 Hz");
   EXPECT_EQ(std::string(formatHandleFrequency(text, sizeof text, 1000.0)), "1.0 kHz");
+  EXPECT_EQ(std::string(formatHandleFrequency(text, sizeof text, 999.9999999999998)), "1.0 kHz");
   EXPECT_EQ(std::string(formatHandleFrequency(text, sizeof text, 18000.0)), "18.0 kHz");
 }
 
@@ -41,7 +43,12 @@ TEST(AmountText, SignFollowsMode) {
   char text[kTextBufferSize];
   EXPECT_EQ(std::string(formatLiveAmount(text, sizeof text, 4.56, false)), "-4.6 dB");
   EXPECT_EQ(std::string(formatLiveAmount(text, sizeof text, 4.56, true)), "+4.6 dB");
-  EXPECT_EQ(std::string(formatLiveAmount(text, sizeof text, 0.0, false)), "-0.0 dB");
+  // Nothing processed: no sign in either mode (before the engine ran the readout showed "-0.0 dB").
+  for (bool boost : {false, true}) {
+    EXPECT_EQ(std::string(formatLiveAmount(text, sizeof text, 0.0, boost)), "0.0 dB");
+    EXPECT_EQ(std::string(formatLiveAmount(text, sizeof text, 0.04, boost)), "0.0 dB");
+    EXPECT_EQ(std::string(formatHeldPeak(text, sizeof text, 0.0, boost)), "peak 0.0");
+  }
   EXPECT_EQ(std::string(formatHeldPeak(text, sizeof text, 7.0, false)), "peak -7.0");
   EXPECT_EQ(std::string(formatHeldPeak(text, sizeof text, 7.0, true)), "peak +7.0");
 }

@@ -11,6 +11,7 @@
 #include "plugin/param_index.h"
 #include "dsp/spectral_engine.h"
 #include "editor/analyser/analyser_geometry.h"
+#include "editor/frame_scale.h"
 #include "editor/varnock_view.h"
 #include "harness/editor_harness.h"
 
@@ -62,9 +63,10 @@ protected:
     e.lastBin = 512;
     e.sampleRate = 48000.0;
   }
-  // Sets every feed array over lo..hi Hz.
+  // Sets every feed array over lo..hi Hz, as a frame of the engine does (and counts the frame).
   void setBins(double loHz, double hiHz, double inputMag, double gainDb, double activity) {
     SpectralEngine& e = h.engine();
+    ++e.frameCount;
     for (int k = 0; k < SpectralEngine::kBinSlots; ++k) {
       const double hz = k * 48000.0 / 1024;
       if (hz < loHz || hz > hiHz) continue;
@@ -179,6 +181,66 @@ TEST_F(AnalyserView, CellStrengthFollowsGainChange) {
   EXPECT_NEAR(cell.b, over(0.24 + 0.76 * 0.2 * d, alpha, byteOf(0.056)), 2);
 }
 
+// Cells of one value fill evenly at every size: at 560 x 320 rows are one
+// or two pixels tall, and a one-pixel row once showed a brighter dot at the
+// end of each cell (its last pixel covered twice).
+TEST_F(AnalyserView, CellsOfOneValueFillTheirAreaEvenly) {
+  prepareFeed();
+  for (auto [width, height] : {std::pair{560, 320}, std::pair{760, 416}, std::pair{1000, 560}}) {
+    h.resize(width, height);
+    const FrameScale scale = computeFrameScale(width, height, 0.0);
+    const AnalyserGeometry geometry = makeAnalyserGeometry(scale.uiScale, width, scale.extraHeight, kModeCut, 12.0);
+    for (int i = 0; i < 36; ++i) {             // 1.2 s: the six newest rows hold the same cut
+      setBins(2000.0, 5000.0, 25.6, -6.0, 0.5);
+      h.nextFrame();
+    }
+    const auto image = h.image();
+    // Between the 2k and 5k grid lines, below the outline, the five newest rows.
+    const int x0 = int(frequencyToX(geometry, 2200.0)), x1 = int(frequencyToX(geometry, 4500.0));
+    const int y0 = int(geometry.activityTop) + 1;
+    const int y1 = int(geometry.activityTop + std::floor(5 * geometry.activityHeight / 24));
+    const uint32_t first = image.Pixel(x0, y0);
+    int uneven = 0;
+    for (int y = y0; y < y1; ++y)
+      for (int x = x0; x < x1; ++x) uneven += image.Pixel(x, y) != first;
+    EXPECT_EQ(uneven, 0) << width << " x " << height << ": " << std::hex << first;
+    EXPECT_GT(pixel(image, x0, y0).r, 100) << "the cells are lit";
+  }
+}
+
+// When the host stops calling process the feed keeps its last frame. The
+// map then scrolls empty rows, and once no frame has come for a quarter
+// second the live amount is 0: the Depth knob's outer ring goes dark.
+TEST_F(AnalyserView, StoppedEngineScrollsTheMapDarkAndDropsTheLiveAmount) {
+  prepareFeed();
+  setBins(2800.0, 3300.0, 25.6, -6.0, 0.5);
+  SpectralEngine& e = h.engine();
+  e.peakGainDb = 6.0;                          // half of Depth 12: the ring runs to 12 o'clock
+  const int x = int(frequencyToX(g, 3000.0));
+  // Newest row y 212..213, the one before it 214..215; the ring's left end at 9 o'clock, radius 26..28.
+  auto cellLit = [&](const iplug::igraphics::Image& image, int y) { return pixel(image, x, y).r > 100; };
+  auto ringLit = [&](const iplug::igraphics::Image& image) { return pixel(image, 408 - 27, 328).g > 150; };
+  for (int i = 0; i < 12; ++i) {               // 0.4 s of processing, a few frames per editor frame
+    e.frameCount += 4;
+    h.nextFrame();
+  }
+  auto image = h.image();
+  EXPECT_TRUE(cellLit(image, 213));
+  EXPECT_TRUE(ringLit(image));
+  EXPECT_EQ(h.view().liveAmountDb, 6.0);
+
+  for (int i = 0; i < 9; ++i) h.nextFrame();   // 0.3 s without a frame
+  image = h.image();
+  EXPECT_FALSE(cellLit(image, 213)) << "the newest row was pushed without new frames";
+  EXPECT_TRUE(cellLit(image, 215)) << "the row before it came from the last frames";
+  EXPECT_FALSE(ringLit(image));
+  EXPECT_EQ(h.view().liveAmountDb, 0.0);
+
+  e.frameCount += 1;                           // processing resumes
+  h.nextFrame();
+  EXPECT_TRUE(ringLit(h.image()));
+}
+
 // The toggle row at the design size: "Gain" is the rightmost entry, ending 8
 // pixels inside the area's right edge (736); its swatch starts 22 + label
 // width to the left. (720, 68) lies on its label.
@@ -252,14 +314,20 @@ TEST_F(AnalyserView, HandleDragWritesWholeHertzThroughHost) {
   EXPECT_EQ(h.view().activeId, 0);
 }
 
+// The reset goes to the host as a normalised value and comes back exactly
+// on the default (1000 Hz once came back as 999.9999999999998 and read "1000 Hz").
 TEST_F(AnalyserView, HandleDoubleClickRestoresDefault) {
   h.setParam(kFreqHigh, 5000.0);
-  const double x = frequencyToX(g, 5000.0);
-  h.click(x, 120);
-  h.setTime(h.time() + 0.1);
-  h.click(x, 120);
-  EXPECT_NEAR(h.param(kFreqHigh), 18000.0, 1e-6);
-  EXPECT_NEAR(h.param(kFreqLow), 1000.0, 1e-6);
+  h.setParam(kFreqLow, 300.0);
+  for (double hz : {5000.0, 300.0}) {
+    const double x = frequencyToX(g, hz);
+    h.click(x, 120);
+    h.setTime(h.time() + 0.1);
+    h.click(x, 120);
+    h.setTime(h.time() + 1.0);
+  }
+  EXPECT_EQ(h.param(kFreqHigh), 18000.0);
+  EXPECT_EQ(h.param(kFreqLow), 1000.0);
 }
 
 TEST_F(AnalyserView, CursorReadoutHiddenOverTogglesHandlesAndDrags) {

@@ -164,6 +164,19 @@ TEST_F(EditorControls, PresetListHasTenEntriesTwoSeparatorsAndTheCheckMark) {
   }
 }
 
+// In a Grow window the preset list is drawn at the editor's scale: at 2x its
+// top is the box's bottom (72), then 8 px of padding and rows of 40 px, so
+// "Drum Punch" (row 2) is centred at y 180 (row 5 of an unscaled list).
+TEST_F(EditorControls, PresetListScalesWithTheEditor) {
+  h.setParam(kUISize, 1.0);
+  h.close();
+  open(1520, 832);
+  h.click(2 * kPresetBoxX, 2 * kHeaderY);
+  ASSERT_TRUE(h.editor().Graphics().IsPopupMenuOpen());
+  h.click(2 * kPresetBoxX, 180);
+  EXPECT_STREQ(presetName(h.param(kPreset)), "Drum Punch");
+}
+
 TEST_F(EditorControls, PopupSelectionsThatNameNoEntryAreIgnored) {
   h.click(kPresetBoxX, kHeaderY);
   VarnockView& view = h.view();

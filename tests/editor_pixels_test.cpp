@@ -1,6 +1,7 @@
-// A few deterministic pixels of the drawn editor, and PNG snapshots of the
-// whole editor (760 x 416, 1520 x 832 Fixed and Grow, with the demo signal
-// processed) written into the build tree for a person to look at.
+// A few deterministic pixels of the drawn editor, and snapshots of the whole
+// editor (760 x 416, 1520 x 832 Fixed and Grow, with the demo signal
+// processed), checked at known places and written as PNGs into the build tree
+// for a person to look at.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -9,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "editor/analyser/analyser_geometry.h"
 #include "plugin/param_index.h"
 #include "harness/editor_harness.h"
 
@@ -77,6 +79,26 @@ TEST_F(EditorPixels, DeltaOnFillsTheToggleAmberDark) {
   EXPECT_EQ(image.Pixel(643, 15), opaque(0.26, 0.21, 0.07));      // fill
 }
 
+// A knob's ring is one even band at every size: at 4x its inside is the
+// track colour all the way round (stacked one-pixel arcs left seams that
+// showed as moire). Threshold's track, right of its value arc, radius
+// 38.5 .. 48.5 px around (200.5, 1296.5).
+TEST_F(EditorPixels, KnobRingIsAnEvenBandAtFourTimesTheSize) {
+  h.setParam(kUISize, 1.0);
+  h.resize(3040, 1664);
+  h.frame();
+  const iplug::igraphics::Image image = h.image();
+  int uneven = 0;
+  for (int degrees = 10; degrees <= 130; ++degrees)
+    for (double radius : {41.0, 43.5, 46.0}) {
+      const double a = degrees * 3.141592653589793 / 180.0;
+      const int x = static_cast<int>(std::floor(200.5 + radius * std::sin(a)));
+      const int y = static_cast<int>(std::floor(1296.5 - radius * std::cos(a)));
+      uneven += image.Pixel(x, y) != opaque(0.26, 0.27, 0.33);
+    }
+  EXPECT_EQ(uneven, 0);
+}
+
 // Two seconds of clicks over a resonance, so the analyser has something to show.
 void processDemo(EditorHarness& h, int frames30) {
   const int perFrame = 1600;
@@ -96,26 +118,87 @@ void processDemo(EditorHarness& h, int frames30) {
   }
 }
 
-void snapshot(int width, int height, double uiSize, const char* name) {
+bool isOpaque(const iplug::igraphics::Image& image, int x, int y, double r, double g, double b) {
+  return image.Pixel(x, y) == opaque(r, g, b);
+}
+
+// Pixels of the processed range in the spectrum area (between the range
+// handles, below the toggle row, above the handle labels) drawn in the Cut
+// accent at full strength: the gain curve's core and the most active input
+// line. None without a live signal.
+int liveAccentPixels(const iplug::igraphics::Image& image, double s, double extraHeight) {
+  const AnalyserGeometry g = makeAnalyserGeometry(s, image.width, extraHeight, kModeCut, 12.0);
+  const int left = static_cast<int>(frequencyToX(g, 1000.0) + 12 * s);
+  const int right = static_cast<int>(frequencyToX(g, 18000.0) - 12 * s);
+  int count = 0;
+  for (int y = static_cast<int>(g.top + 30 * s); y < static_cast<int>(g.spectrumBottom() - 30 * s); ++y)
+    for (int x = left; x < right; ++x) {
+      const uint32_t p = image.Pixel(x, y);
+      const int r = p >> 24, green = (p >> 16) & 0xff, b = (p >> 8) & 0xff;
+      count += r > 200 && green > 140 && green < 200 && b < 160 && r - b > 90;
+    }
+  return count;
+}
+
+// An editor size and UI Size mode, and where its layout puts things.
+struct SnapshotCase {
+  int width, height;
+  double uiSize;                 // 0 Fixed, 1 Grow
+  const char* name;
+  double scale;                  // uiScale
+  double extraWidth, extraHeight;
+};
+
+class EditorSnapshots : public ::testing::TestWithParam<SnapshotCase> {};
+
+// Renders the editor with two seconds of the demo processed, writes the PNG
+// into the build tree for a person to look at, and checks what a user sees
+// in it: the bands and the knob panel in their colours where the layout puts
+// them, the selected mode and UI Size buttons at their scaled positions, and
+// a live spectrum in the mode accent.
+TEST_P(EditorSnapshots, ShowTheLayoutAndALiveSpectrum) {
+  const SnapshotCase c = GetParam();
   EditorHarness h;
-  h.setParam(kUISize, uiSize);
+  h.setParam(kUISize, c.uiSize);
   ASSERT_TRUE(h.startProcessing(48000.0, 512));
   std::string error;
-  ASSERT_TRUE(h.open(width, height, &error)) << error;
+  ASSERT_TRUE(h.open(c.width, c.height, &error)) << error;
   processDemo(h, 24);
   const std::filesystem::path dir = std::filesystem::path(VARNOCK_BUNDLE_PATH).parent_path() / "editor-snapshots";
   std::filesystem::create_directories(dir);
-  const std::string path = (dir / name).string();
   const iplug::igraphics::Image image = h.image();
-  EXPECT_EQ(image.width, width);
-  EXPECT_EQ(image.height, height);
-  ASSERT_TRUE(image.SavePng(path.c_str(), &error)) << error;
-  EXPECT_GT(std::filesystem::file_size(path), 1000u);
+  ASSERT_EQ(image.width, c.width);
+  ASSERT_EQ(image.height, c.height);
+  ASSERT_TRUE(image.SavePng((dir / c.name).string().c_str(), &error)) << error;
+
+  const double s = c.scale, dx = c.extraWidth, dy = c.extraHeight;
+  auto at = [](double v) { return static_cast<int>(std::floor(v + 0.5)); };
+  EXPECT_TRUE(isOpaque(image, 5, 5, 0.10, 0.105, 0.13)) << "header band";
+  EXPECT_TRUE(isOpaque(image, 5, at(48 * s), 0.565, 0.749, 0.129)) << "header underline";
+  EXPECT_TRUE(isOpaque(image, at(20 * s), at(300 * s + dy), 0.105, 0.11, 0.135)) << "knob panel";
+  EXPECT_TRUE(isOpaque(image, 5, c.height - 3, 0.10, 0.105, 0.13)) << "footer band";
+  EXPECT_TRUE(isOpaque(image, at(220 * s), at(14 * s), 0.98, 0.52, 0.24)) << "Cut, selected";
+  EXPECT_TRUE(isOpaque(image, at(276 * s), at(14 * s), 0.13, 0.14, 0.17)) << "Boost, not selected";
+  const double selectedUiSize = c.uiSize > 0.5 ? 544 : 500, otherUiSize = c.uiSize > 0.5 ? 500 : 544;
+  EXPECT_TRUE(isOpaque(image, at(selectedUiSize * s + dx) + 3, at(392 * s + dy), 0.565, 0.749, 0.129))
+      << "selected UI Size button";
+  EXPECT_TRUE(isOpaque(image, at(otherUiSize * s + dx) + 3, at(392 * s + dy), 0.13, 0.14, 0.17))
+      << "the other UI Size button";
+  EXPECT_GT(liveAccentPixels(image, s, dy), 50) << "live spectrum in the mode accent";
 }
 
-TEST(EditorSnapshots, DesignSize) { snapshot(760, 416, 0.0, "editor-760x416.png"); }
-TEST(EditorSnapshots, DoubleSizeFixed) { snapshot(1520, 832, 0.0, "editor-1520x832-fixed.png"); }
-TEST(EditorSnapshots, DoubleSizeGrow) { snapshot(1520, 832, 1.0, "editor-1520x832-grow.png"); }
+INSTANTIATE_TEST_SUITE_P(
+    Sizes, EditorSnapshots,
+    ::testing::Values(SnapshotCase{760, 416, 0.0, "editor-760x416.png", 1.0, 0.0, 0.0},
+                      SnapshotCase{1520, 832, 0.0, "editor-1520x832-fixed.png", 1.0, 760.0, 416.0},
+                      SnapshotCase{1520, 832, 1.0, "editor-1520x832-grow.png", 2.0, 0.0, 0.0}),
+    [](const ::testing::TestParamInfo<SnapshotCase>& info) {
+      return std::string(info.param.uiSize > 0.5 ? "Grow" : "Fixed") + std::to_string(info.param.width);
+    });
+
+// The same check finds no accent where nothing was processed, so the count
+// above comes from the live signal.
+TEST_F(EditorPixels, NoLiveAccentWithoutSignal) { EXPECT_EQ(liveAccentPixels(h.image(), 1.0, 0.0), 0); }
 
 } // namespace
 } // namespace varnock

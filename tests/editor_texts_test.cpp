@@ -41,6 +41,22 @@ TEST(KnobValueText, PlusSignOnlyAboveZero) {
   EXPECT_EQ(knobText(kFormatSignedDbPerOct, -1.0), "-1.0 dB/oct");
 }
 
+// Unit and sign follow the value as printed: a value a hair below a unit
+// boundary (as a normalised round trip leaves it) or a hair off zero reads
+// like the value it rounds to, and no text shows "-0".
+TEST(KnobValueText, UnitAndSignFollowThePrintedValue) {
+  const struct { int format; double value; const char* text; } cases[] = {
+      {kFormatHz, 999.9999999999998, "1.0 kHz"}, {kFormatHz, 999.5, "1.0 kHz"}, {kFormatHz, 999.4, "999 Hz"},
+      {kFormatMs, 9.96, "10 ms"},                {kFormatMs, 9.94, "9.9 ms"},
+      {kFormatSignedDb, 0.04, "0.0 dB"},         {kFormatSignedDb, -0.04, "0.0 dB"},
+      {kFormatSignedDb, -0.0, "0.0 dB"},         {kFormatSignedDb, 0.06, "+0.1 dB"},
+      {kFormatSignedDbPerOct, -0.01, "0.0 dB/oct"}, {kFormatDb, -0.0, "0.0 dB"},
+      {kFormatInteger, -0.4, "0"},               {kFormatPercent, -0.2, "0 %"},
+      {kFormatOctaves, -0.001, "0.00 oct"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(knobText(c.format, c.value), c.text) << c.value;
+}
+
 TEST(KnobValueText, UnknownFormatBehavesAsSignedDb) {
   EXPECT_EQ(knobText(9, 1.0), "+1.0 dB");
   EXPECT_EQ(knobText(-1, -1.0), "-1.0 dB");

@@ -30,10 +30,11 @@ public:
       : RecordingControl(bounds, [](IGraphics& g, RecordingControl& c) { g.FillRect(IColor(255, 255, 255, 255), c.GetRECT()); }) {}
   void OnMouseDown(float x, float y, const iplug::igraphics::IMouseMod& mod) override {
     RecordingControl::OnMouseDown(x, y, mod);
-    if (openOnPress) GetUI()->CreatePopupMenu(*this, menu, anchor);
+    if (openOnPress) GetUI()->CreatePopupMenu(*this, menu, anchor, scale);
   }
   IPopupMenu menu;
   IRECT anchor{50, 50, 150, 70};
+  float scale = 1.f;
   bool openOnPress = true;
 };
 
@@ -218,6 +219,47 @@ TEST_F(GraphicsPopup, ResizingTheEditorDismissesTheMenu) {
   ASSERT_EQ(control->selections.size(), 1u);
   EXPECT_EQ(control->selections[0].second, -1);
   EXPECT_FALSE(editor->Graphics().IsPopupMenuOpen());
+}
+
+// A menu opened with a scale (the editor's own, in a large window) is that
+// much larger in every part: rows, text and check mark; the layout at scale
+// 1 is the one the other tests pin.
+TEST_F(GraphicsPopup, ScaleSizesRowsTextAndCheckMark) {
+  int textRows[4] = {};
+  control->anchor = IRECT(50, 10, 150, 30);    // room below for the menu at 3x
+  const int top = 30;
+  for (int scale : {1, 2, 3}) {
+    control->scale = static_cast<float>(scale);
+    OpenAt(100, 60);
+    editor->DrawFrame();
+    const Image image = editor->ReadPixels();
+    auto rowTop = [&](int index) { return top + scale * static_cast<int>(RowCentre(0, index) - PopupLayer::kItemHeight / 2); };
+    auto bright = [&](int x, int y) { return (image.Pixel(x, y) >> 24) > 150 && image.Pixel(x, y) != 0xFFFFFFFFu; };
+    const int bottom = top + scale * static_cast<int>(kMenuHeight);
+    EXPECT_NE(image.Pixel(60, bottom - 2), 0xFFFFFFFFu) << "scale " << scale;
+    EXPECT_EQ(image.Pixel(60, bottom + 1), 0xFFFFFFFFu) << "scale " << scale;
+    // Rows of row 0's text ("Fast 512") that carry ink, right of the check column.
+    const int textLeft = 50 + scale * static_cast<int>(PopupLayer::kTextLeft);
+    for (int y = rowTop(0); y < rowTop(0) + scale * static_cast<int>(PopupLayer::kItemHeight); ++y) {
+      bool ink = false;
+      for (int x = textLeft; x < textLeft + 40 * scale && !ink; ++x) ink = bright(x, y);
+      textRows[scale] += ink;
+    }
+    // The check mark of row 1 fills the scaled check column, and only there.
+    int checkInk = 0;
+    for (int y = rowTop(1); y < rowTop(1) + scale * static_cast<int>(PopupLayer::kItemHeight); ++y)
+      for (int x = 52; x < textLeft - 2; ++x) checkInk += bright(x, y);
+    EXPECT_GT(checkInk, 5 * scale * scale) << "scale " << scale;
+    // Entry 3 sits where the scaled rows put it.
+    const float y3 = top + scale * RowCentre(0, 3);
+    editor->MouseDown(100, y3);
+    editor->MouseUp(100, y3);
+    ASSERT_FALSE(control->selections.empty());
+    EXPECT_EQ(control->selections.back().second, 3) << "scale " << scale;
+  }
+  EXPECT_GT(textRows[1], 6);
+  EXPECT_NEAR(textRows[2], 2 * textRows[1], 2);
+  EXPECT_NEAR(textRows[3], 3 * textRows[1], 3);
 }
 
 TEST(PopupMenu, ItemsKeepTextFlagsAndTags) {

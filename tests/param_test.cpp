@@ -9,6 +9,7 @@
 #include "plugin/param_index.h"
 #include "framework/plugin_base.h"
 #include "plugin/params.h"
+#include "plugin/presets.h"
 
 namespace {
 
@@ -126,6 +127,40 @@ TEST_F(ParamNormalized, ToNormalizedClampsToUnitRange) {
   EXPECT_EQ(param(kDepth).ToNormalized(-5.0), 0.0);
   EXPECT_EQ(param(kFreqLow).ToNormalized(5.0), 0.0);
   EXPECT_EQ(param(kFreqLow).ToNormalized(0.0), 0.0);
+}
+
+// The host and the editor move values as normalised numbers: a default, a
+// preset entry or a whole-hertz handle position must come back exactly, on
+// both shapes (1000 Hz used to come back as 999.9999999999998).
+TEST_F(ParamNormalized, DecimalValuesSurviveTheNormalisedRoundTrip) {
+  auto roundTrip = [](const IParam& p, double v) { return p.FromNormalized(p.ToNormalized(v)); };
+  for (int i = 0; i < kNumParams; ++i) {
+    const IParam& p = param(static_cast<ParamIndex>(i));
+    for (double v : {p.GetDefault(), p.GetMin(), p.GetMax()}) EXPECT_EQ(roundTrip(p, v), v) << p.GetName();
+  }
+  for (int row = 1; row < kNumPresetRows; ++row)
+    for (int column = 0; column < kNumPresetColumns; ++column) {
+      const IParam& p = param(kPresetColumnParams[column]);
+      const double v = kFactoryPresets[row][column];
+      if (v >= p.GetMin()) {
+        EXPECT_EQ(roundTrip(p, v), v) << kPresetNames[row] << " " << p.GetName();
+      }
+    }
+  for (ParamIndex i : {kFreqLow, kFreqHigh})
+    for (int hz = 20; hz <= 20000; ++hz) ASSERT_EQ(roundTrip(param(i), hz), hz) << param(i).GetName();
+  for (double v : {0.1, 0.33, 2.5, 7.25, 12.3}) EXPECT_EQ(roundTrip(param(kAttack), v), v);
+  for (double v : {-23.9, -0.1, 0.1, 3.3}) EXPECT_EQ(roundTrip(param(kTrim), v), v);
+}
+
+TEST_F(ParamNormalized, RoundTripMovesOtherValuesByAFewUnitsInTheLastPlaceAtMost) {
+  const IParam& freq = param(kFreqLow);
+  const IParam& trim = param(kTrim);
+  for (int i = 1; i < 1000; ++i) {
+    const double n = i / 1000.0 + 1.0 / 3e6;   // not a short decimal in either unit
+    const double v = freq.FromNormalized(n);
+    EXPECT_NEAR(v, 20.0 * std::pow(1000.0, n), 1e-13 * v);
+    EXPECT_NEAR(trim.FromNormalized(n), -24.0 + 48.0 * n, 1e-13);
+  }
 }
 
 TEST(ParamShape, ExponentialMinimumAtOrBelowZeroIsReplacedByTinyFloor) {

@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <map>
+#include <vector>
 
 #include "plugin/presets.h"
 #include "plugin/varnock.h"
@@ -92,14 +94,15 @@ TEST(ApplyFactoryPreset, IgnoresIndicesOutsideOneToTen) {
 TEST(ApplyFactoryPreset, SendsTheNormalisedValues) {
   EditorHarness harness;
   applyFactoryPreset(harness.plugin(), harness.editorState(), 4);   // Kick/Bass Attack: Freq High 250 Hz
-  for (const vst3host::HandlerEvent& e : harness.events()) {
-    if (e.kind != Kind::PerformEdit) continue;
-    if (e.id == kFreqHigh) {
-      EXPECT_NEAR(e.value, std::log(250.0 / 20.0) / std::log(1000.0), 1e-12);
-    } else if (e.id == kDepth) {
-      EXPECT_NEAR(e.value, 6.0 / 24.0, 1e-12);
-    }
-  }
+  std::map<int, std::vector<double>> sent;                          // parameter id -> performed values
+  for (const vst3host::HandlerEvent& e : harness.events())
+    if (e.kind == Kind::PerformEdit) sent[static_cast<int>(e.id)].push_back(e.value);
+  ASSERT_EQ(sent[kFreqHigh].size(), 1u);
+  EXPECT_NEAR(sent[kFreqHigh][0], std::log(250.0 / 20.0) / std::log(1000.0), 1e-12);
+  ASSERT_EQ(sent[kDepth].size(), 1u);
+  EXPECT_NEAR(sent[kDepth][0], 6.0 / 24.0, 1e-12);
+  // The normalised value brings the parameter back to the table entry exactly.
+  EXPECT_EQ(harness.param(kFreqHigh), 250.0);
 }
 
 } // namespace

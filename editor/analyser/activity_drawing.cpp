@@ -60,10 +60,10 @@ void drawMarkers(AnalyserFrame& f, const ActivityHistory& history) {
 
 } // namespace
 
-void drawActivityMap(AnalyserFrame& f, ActivityHistory& history) {
+void drawActivityMap(AnalyserFrame& f, ActivityHistory& history, std::uint64_t engineFrames) {
   VarnockView& v = f.view;
   const AnalyserGeometry& g = f.g;
-  history.pushIfDue(v.frameTime);
+  history.pushIfDue(v.frameTime, engineFrames);
   drawCells(f, history);
 
   v.setFontSlot(3);

@@ -19,11 +19,15 @@ void ActivityHistory::accumulate(int column, int columnCount, double gainMagnitu
   band = std::max(band, gainMagnitudeDb);
 }
 
-bool ActivityHistory::pushIfDue(double frameTime) {
+bool ActivityHistory::pushIfDue(double frameTime, std::uint64_t engineFrames) {
   if (!(frameTime - lastPushTime > kPushIntervalS)) return false;
   lastPushTime = frameTime;
   head = (head + 1) % kRows;
-  std::memcpy(rows[head], bandAccumulator, sizeof bandAccumulator);
+  if (engineFrames != framesAtLastPush)
+    std::memcpy(rows[head], bandAccumulator, sizeof bandAccumulator);
+  else
+    std::fill(std::begin(rows[head]), std::end(rows[head]), 0.0);
+  framesAtLastPush = engineFrames;
   std::fill(std::begin(bandAccumulator), std::end(bandAccumulator), 0.0);
   return true;
 }

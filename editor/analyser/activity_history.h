@@ -2,11 +2,15 @@
 // ActivityHistory: the activity map's memory of where processing happened in
 // the last seconds. The column pass gathers, per frequency band, the largest
 // |gain| of all frames drawn since the last push; about six times a second
-// that row is pushed into a ring of 24 rows (newest first when drawn). Twice a
-// second the ring is scanned for up to three peak markers, strongest first,
-// spaced apart along the frequency axis.
+// that row is pushed into a ring of 24 rows (newest first when drawn). A row
+// holds only what the engine produced since the previous push: when its frame
+// counter has not moved, the feed still shows its last frame, and the pushed
+// row is empty, so a stopped engine scrolls the map dark. Twice a second the
+// ring is scanned for up to three peak markers, strongest first, spaced apart
+// along the frequency axis.
 // Owned by the analyser (one per editor view, zero when the view is created);
 // UI thread only. Times are frameTime seconds; values are dB of |gain|.
+#include <cstdint>
 
 namespace varnock {
 
@@ -22,6 +26,7 @@ struct ActivityHistory {
   double rows[kRows][kBands] = {};       // ring; rows[head] is the newest
   int head = 0;
   double lastPushTime = 0.0;
+  std::uint64_t framesAtLastPush = 0;    // the engine's frameCount at the last push
   double bandPeaks[kBands] = {};         // per band, the largest value of all rows at the last scan
   int markerBand[kMaxMarkers] = {};
   double markerValueDb[kMaxMarkers] = {};
@@ -32,9 +37,11 @@ struct ActivityHistory {
   void reset();
   // Column `column` of `columnCount` (> 0) picked a gain of gainMagnitudeDb (>= 0).
   void accumulate(int column, int columnCount, double gainMagnitudeDb);
-  // Pushes the accumulator as the newest row when more than kPushIntervalS
-  // passed since the last push; returns whether it did.
-  bool pushIfDue(double frameTime);
+  // When more than kPushIntervalS passed since the last push, pushes the
+  // newest row: the accumulator when engineFrames (the feed's frameCount)
+  // moved since the last push, else an empty row. Clears the accumulator;
+  // returns whether it pushed.
+  bool pushIfDue(double frameTime, std::uint64_t engineFrames);
   // The row that is `age` pushes old (0 = newest), 0 <= age < kRows.
   const double* rowByAge(int age) const;
   // When more than kScanIntervalS passed since the last scan, recomputes
@@ -46,7 +53,7 @@ struct ActivityHistory {
 // The band (0 .. kBands - 1) that pixel column `column` of `columnCount` feeds.
 int bandOfColumn(int column, int columnCount);
 // Minimum marker distance in bands: about 120 design pixels, at least 4 bands.
-// bandWidthPx = analyserWidth / kBands.
+// bandWidthPx: the analyser's width / kBands.
 int markerSpacingBands(double uiScale, double bandWidthPx);
 
 // How one map cell looks: a change of 0.15 dB or less stays dark; from there

@@ -38,10 +38,10 @@ void Analyser::draw(VarnockView& view) {
     runColumnPass(f.g, f.feed, view.engine, state.columns, state.history);
     drawColumnFills(f, state.columns);
     drawCurves(f, state.columns);
-    drawActivityMap(f, state.history);
+    drawActivityMap(f, state.history, feedLoad(view.engine.frameCount));
   }
   const HandleHover hover = runRangeHandleStep(f);
-  state.heldPeak.update(feedLoad(view.engine.peakGainDb), view.frameTime);
+  state.heldPeak.update(view.liveAmountDb, view.frameTime);
   drawAmounts(f, state.heldPeak.peakDb);
   runCurveToggles(f);
   drawCursorReadout(f, hover.any());

@@ -19,9 +19,9 @@ inline constexpr int kMaxDrawnColumns = 4000;
 struct AnalyserGeometry {
   double scale = 1.0;             // the view's uiScale
   int modeIndex = kModeCut;       // 0 Cut, 1 Boost, 2 Tame
-  double left = 0.0;              // analyserLeft
-  double top = 0.0;               // analyserTop
-  double width = 0.0;             // analyserWidth
+  double left = 0.0;              // left edge of the spectrum area and the map
+  double top = 0.0;               // top edge of the spectrum area
+  double width = 0.0;             // width of the spectrum area and the map
   double spectrumHeight = 0.0;    // height of the spectrum area from `top`
   double activityTop = 0.0;       // top of the activity map
   double activityHeight = 0.0;
@@ -42,7 +42,7 @@ struct AnalyserGeometry {
   }
 };
 
-// editorWidth: the view's floored width W; extraHeight: the view's extra
+// editorWidth: the view's floored width; extraHeight: the view's extra
 // height (px); modeIndex: 0 Cut, 1 Boost, 2 Tame; depthDb: the Depth parameter.
 AnalyserGeometry makeAnalyserGeometry(double uiScale, int editorWidth, double extraHeight,
                                       int modeIndex, double depthDb);

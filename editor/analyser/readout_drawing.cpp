@@ -20,7 +20,7 @@ constexpr double kAccentFrameAlpha = 0.9;
 
 enum class Swatch { Line, Dashed, Band };
 
-// One CurveToggle; returns whether it was clicked. `left` receives its left edge.
+// One curve toggle, drawn and handled; returns whether it was clicked. `left` receives its left edge.
 bool curveToggle(AnalyserFrame& f, double rightEdge, double y, const char* label, const Rgb& colour, bool on,
                  Swatch swatch, double& left) {
   VarnockView& v = f.view;
@@ -72,7 +72,7 @@ void drawAmounts(AnalyserFrame& f, double heldPeakDb) {
 
   v.setFontSlot(4);
   setColour(v, kReadoutText);
-  formatLiveAmount(text, sizeof text, feedLoad(v.engine.peakGainDb), g.boost());
+  formatLiveAmount(text, sizeof text, v.liveAmountDb, g.boost());
   textAt(v, text, v.textCursorX + std::floor(8.0 * s), baseline - f.h4);
 
   v.setFontSlot(3);

@@ -7,13 +7,13 @@
 
 namespace varnock {
 
-// One CurveToggle: a swatch of length swatchLength starting at `left`, a gap,
+// A curve toggle: a swatch of length swatchLength starting at `left`, a gap,
 // then the label. Its hit area is a little wider and taller than the drawing.
 struct CurveToggleLayout {
-  double left = 0.0;            // a: left edge of the swatch (the next toggle's right edge is left - floor(14 s))
+  double left = 0.0;            // left edge of the swatch (the next toggle's right edge is left - floor(14 s))
   double mid = 0.0;             // y of the swatch's centre row
-  double swatchLength = 0.0;    // L
-  double thickness = 0.0;       // t: stroke of line and dashed swatches
+  double swatchLength = 0.0;    // pixels
+  double thickness = 0.0;       // stroke of line and dashed swatches, pixels
   double labelX = 0.0;          // label text at (labelX, y)
   double hitLeft = 0.0, hitRight = 0.0, hitTop = 0.0, hitBottom = 0.0;   // [left, right) x [top, bottom)
   bool hit(double x, double y) const { return x >= hitLeft && x < hitRight && y >= hitTop && y < hitBottom; }

@@ -203,12 +203,12 @@ bool IGraphics::OnKeyDown(int virtualKey) {
 
 // ---- Popup menus ----
 
-void IGraphics::CreatePopupMenu(IControl& caller, IPopupMenu& menu, const IRECT& anchor) {
+void IGraphics::CreatePopupMenu(IControl& caller, IPopupMenu& menu, const IRECT& anchor, float scale) {
   mImpl->Notify(mImpl->popup.Dismiss());
   menu.SetChosenItemIdx(-1);
   NVGcontext* vg = EnsureDrawContext();
   mImpl->popup.Open(caller, menu, anchor, mWidth / mDrawScale, mHeight / mDrawScale, vg, mImpl->menuFontHandle,
-                    mImpl->menuFont.lineHeightPerEm);
+                    mImpl->menuFont.lineHeightPerEm, scale);
 }
 
 bool IGraphics::IsPopupMenuOpen() const { return mImpl->popup.IsOpen(); }

@@ -143,8 +143,10 @@ public:
   // ---- Popup menus, drawn by this layer over the controls ----
   // Shows `menu` below `anchor` (or above it when there is no room); the
   // caller's OnPopupMenuSelection() receives the outcome. The menu must live
-  // until then (controls own their menus).
-  void CreatePopupMenu(IControl& caller, IPopupMenu& menu, const IRECT& anchor);
+  // until then (controls own their menus). `scale` is the caller's own scale
+  // of its drawing: the menu's text, rows, padding, check marks and
+  // separators grow with it, so the menu matches the control that opened it.
+  void CreatePopupMenu(IControl& caller, IPopupMenu& menu, const IRECT& anchor, float scale = 1.f);
   bool IsPopupMenuOpen() const;
 
   // ---- Services ----

@@ -172,12 +172,31 @@ void IGraphics::DrawText(const IText& text, const char* str, const IRECT& bounds
 
 // ---- Shapes ----
 
+// True when the current transform puts every edge of `rect` on a pixel boundary.
+static bool OnPixelBoundaries(NVGcontext* vg, const IRECT& rect) {
+  float t[6];
+  nvgCurrentTransform(vg, t);
+  if (t[1] != 0.f || t[2] != 0.f) return false;
+  auto whole = [](float v) { return v == std::floor(v); };
+  return whole(t[0] * rect.L + t[4]) && whole(t[0] * rect.R + t[4]) && whole(t[3] * rect.T + t[5]) &&
+         whole(t[3] * rect.B + t[5]);
+}
+
 void IGraphics::FillRect(const IColor& color, const IRECT& rect) {
   if (!mVG || rect.Empty()) return;
+  // A rectangle on pixel boundaries covers whole pixels and is filled without
+  // the anti-aliasing fringe. NanoVG insets a filled shape by half a pixel
+  // and fades a fringe outwards from there; a rectangle one pixel tall or
+  // wide collapses that inset to a line, and the fringe's triangles then
+  // cover the strip's last pixel twice (a brighter dot wherever the colour
+  // has alpha: rows of dots in a grid of one-pixel cells).
+  const bool crisp = OnPixelBoundaries(mVG, rect);
+  if (crisp) nvgShapeAntiAlias(mVG, 0);
   nvgBeginPath(mVG);
   nvgRect(mVG, rect.L, rect.T, rect.W(), rect.H());
   nvgFillColor(mVG, ToNVG(color));
   nvgFill(mVG);
+  if (crisp) nvgShapeAntiAlias(mVG, 1);   // the graphics layer keeps shape anti-aliasing on otherwise
 }
 
 void IGraphics::DrawLine(const IColor& color, float x1, float y1, float x2, float y2, float thickness) {

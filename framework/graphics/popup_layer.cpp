@@ -17,18 +17,21 @@ const NVGcolor kSeparator = nvgRGBA(78, 81, 94, 255);
 
 } // namespace
 
+float PopupLayer::Scaled(float length) const { return std::max(1.f, std::floor(length * mScale + 0.5f)); }
+
 void PopupLayer::Open(IControl& caller, IPopupMenu& menu, const IRECT& anchor, float windowW, float windowH,
-                      NVGcontext* vg, int font, float lineHeightPerEm) {
+                      NVGcontext* vg, int font, float lineHeightPerEm, float scale) {
   mCaller = &caller;
   mMenu = &menu;
   mHighlight = -1;
   mDirty = true;
+  mScale = scale > 0.f && std::isfinite(scale) ? scale : 1.f;
 
   float textWidth = 0.f;
   if (vg && font >= 0) {
     nvgSave(vg);
     nvgFontFaceId(vg, font);
-    nvgFontSize(vg, kTextSize * lineHeightPerEm);
+    nvgFontSize(vg, kTextSize * mScale * lineHeightPerEm);
     for (int i = 0; i < menu.NItems(); ++i) {
       const IPopupMenu::Item* item = menu.GetItem(i);
       if (!item->GetIsSeparator())
@@ -37,11 +40,12 @@ void PopupLayer::Open(IControl& caller, IPopupMenu& menu, const IRECT& anchor, f
     nvgRestore(vg);
   }
 
-  mRowTops.assign(1, kPadding);
+  const float padding = Scaled(kPadding), itemHeight = Scaled(kItemHeight), separatorHeight = Scaled(kSeparatorHeight);
+  mRowTops.assign(1, padding);
   for (int i = 0; i < menu.NItems(); ++i)
-    mRowTops.push_back(mRowTops.back() + (menu.GetItem(i)->GetIsSeparator() ? kSeparatorHeight : kItemHeight));
-  const float h = mRowTops.back() + kPadding;
-  const float w = std::max(anchor.W(), std::ceil(textWidth) + kTextLeft + kTextRight);
+    mRowTops.push_back(mRowTops.back() + (menu.GetItem(i)->GetIsSeparator() ? separatorHeight : itemHeight));
+  const float h = mRowTops.back() + padding;
+  const float w = std::max(anchor.W(), std::ceil(textWidth) + Scaled(kTextLeft) + Scaled(kTextRight));
 
   // Below the anchor when it fits, else above it when that fits, else as low
   // as the window allows; never past the window's left or top edge.
@@ -117,53 +121,58 @@ PopupLayer::Outcome PopupLayer::Dismiss() {
 void PopupLayer::Draw(NVGcontext* vg, int font, float lineHeightPerEm) {
   if (!IsOpen() || !vg) return;
   mDirty = false;
+  const float s = mScale;
+  // Hairlines (border, separators) are whole pixels thick, one at scale 1.
+  const float hairline = std::max(1.f, std::floor(s));
   nvgSave(vg);
   nvgBeginPath(vg);
   nvgRect(vg, mRect.L, mRect.T, mRect.W(), mRect.H());
   nvgFillColor(vg, kBackground);
   nvgFill(vg);
   nvgBeginPath(vg);
-  nvgRect(vg, mRect.L + 0.5f, mRect.T + 0.5f, mRect.W() - 1.f, mRect.H() - 1.f);
+  nvgRect(vg, mRect.L + hairline * 0.5f, mRect.T + hairline * 0.5f, mRect.W() - hairline, mRect.H() - hairline);
   nvgStrokeColor(vg, kBorder);
-  nvgStrokeWidth(vg, 1.f);
+  nvgStrokeWidth(vg, hairline);
   nvgStroke(vg);
 
   if (font >= 0) {
     nvgFontFaceId(vg, font);
-    nvgFontSize(vg, kTextSize * lineHeightPerEm);
+    nvgFontSize(vg, kTextSize * s * lineHeightPerEm);
     nvgTextAlign(vg, NVG_ALIGN_LEFT | NVG_ALIGN_MIDDLE);
   }
+  const float separatorInset = Scaled(6.f), highlightInset = Scaled(2.f);
   for (int i = 0; i < mMenu->NItems(); ++i) {
     const IPopupMenu::Item* item = mMenu->GetItem(i);
     const float top = mRowTops[i], bottom = mRowTops[i + 1], mid = (top + bottom) * 0.5f;
     if (item->GetIsSeparator()) {
       nvgBeginPath(vg);
-      nvgRect(vg, mRect.L + 6.f, std::floor(mid), mRect.W() - 12.f, 1.f);
+      nvgRect(vg, mRect.L + separatorInset, std::floor(mid - (hairline - 1.f) * 0.5f),
+              mRect.W() - 2.f * separatorInset, hairline);
       nvgFillColor(vg, kSeparator);
       nvgFill(vg);
       continue;
     }
     if (i == mHighlight) {
       nvgBeginPath(vg);
-      nvgRect(vg, mRect.L + 2.f, top, mRect.W() - 4.f, bottom - top);
+      nvgRect(vg, mRect.L + highlightInset, top, mRect.W() - 2.f * highlightInset, bottom - top);
       nvgFillColor(vg, kHighlight);
       nvgFill(vg);
     }
     const NVGcolor colour = IsSelectable(i) ? kText : kDimText;
     if (item->GetChecked()) {
       // A tick: short stroke down to the right, long stroke up.
-      const float x = mRect.L + 7.f;
+      const float x = mRect.L + 7.f * s;
       nvgBeginPath(vg);
       nvgMoveTo(vg, x, mid);
-      nvgLineTo(vg, x + 3.f, mid + 3.5f);
-      nvgLineTo(vg, x + 9.f, mid - 4.f);
+      nvgLineTo(vg, x + 3.f * s, mid + 3.5f * s);
+      nvgLineTo(vg, x + 9.f * s, mid - 4.f * s);
       nvgStrokeColor(vg, colour);
-      nvgStrokeWidth(vg, 1.6f);
+      nvgStrokeWidth(vg, 1.6f * s);
       nvgStroke(vg);
     }
     if (font >= 0) {
       nvgFillColor(vg, colour);
-      nvgText(vg, mRect.L + kTextLeft, mid, item->GetText(), nullptr);
+      nvgText(vg, mRect.L + Scaled(kTextLeft), mid, item->GetText(), nullptr);
     }
   }
   nvgRestore(vg);

@@ -28,7 +28,8 @@ public:
     int index = -1;                            // the chosen entry, or -1
   };
 
-  // Text size (em, pixels) and row heights of the menu.
+  // Text size (em, pixels) and row heights of the menu at scale 1; Open()'s
+  // scale multiplies them (rounded to whole pixels).
   static constexpr float kTextSize = 13.f;
   static constexpr float kItemHeight = 20.f;
   static constexpr float kSeparatorHeight = 9.f;
@@ -39,12 +40,15 @@ public:
   bool IsOpen() const { return mMenu != nullptr; }
   bool IsDirty() const { return IsOpen() && mDirty; }
   const IRECT& Bounds() const { return mRect; }
+  float Scale() const { return mScale; }
   int Highlighted() const { return mHighlight; }
 
   // Lays the menu out for a window of windowW x windowH; `vg` and `font`
   // (a NanoVG font handle, its line height per em) measure the entry texts.
+  // `scale` sizes text, rows, padding, check marks and separators (the
+  // caller's own scale, so the menu matches it); 1 when not above 0.
   void Open(IControl& caller, IPopupMenu& menu, const IRECT& anchor, float windowW, float windowH,
-            NVGcontext* vg, int font, float lineHeightPerEm);
+            NVGcontext* vg, int font, float lineHeightPerEm, float scale = 1.f);
   // Closes without telling anyone (the graphics context goes away).
   void Reset();
 
@@ -62,12 +66,15 @@ public:
 private:
   bool IsSelectable(int index) const;
   Outcome Close(IPopupMenu* chosenMenu, int index);
+  // A length of the scale-1 layout at this menu's scale, in whole pixels (at least 1).
+  float Scaled(float length) const;
 
   IControl* mCaller = nullptr;
   IPopupMenu* mMenu = nullptr;
   IRECT mRect;
   std::vector<float> mRowTops;                 // top of each entry's row; one extra entry: bottom of the last
   int mHighlight = -1;
+  float mScale = 1.f;
   bool mDirty = false;
 };
 
