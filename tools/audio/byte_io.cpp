@@ -121,10 +121,10 @@ int64_t quantize(double x, int bits) {
   if (std::isnan(scaled)) return 0;
   if (scaled >= full - 1) return static_cast<int64_t>(full - 1);
   if (scaled <= -full) return static_cast<int64_t>(-full);
-  double rounded = std::floor(scaled);
+  const double rounded = std::floor(scaled);
   const double fraction = scaled - rounded;  // exact: |scaled| < 2^31
-  if (fraction > 0.5 || (fraction == 0.5 && std::fmod(rounded, 2.0) != 0)) rounded += 1;
-  return static_cast<int64_t>(rounded);
+  const auto value = static_cast<int64_t>(rounded);
+  return fraction > 0.5 || (fraction == 0.5 && (value & 1) != 0) ? value + 1 : value;
 }
 
 void encodePcm(const PcmLayout& layout, const double* in, uint8_t* stored, size_t count) {

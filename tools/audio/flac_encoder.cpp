@@ -1,8 +1,8 @@
 // FLAC encoder: fixed-size blocks, each channel coded as CONSTANT, VERBATIM
 // or a FIXED predictor of order 0 to 4 (the one with the smallest residual
 // sum), with wasted bits removed and the residual Rice coded in the partition
-// order and parameters that make it shortest (escaped to raw bits where that
-// is shorter still). Stereo blocks take the cheapest of left/right,
+// order and parameters that make it shortest by an estimate from the sums of
+// its partitions (escaped to raw bits where that is shorter still). Stereo blocks take the cheapest of left/right,
 // left/side, right/side and mid/side. STREAMINFO's MD5 is left 0 (unknown).
 #include <algorithm>
 #include <bit>
@@ -175,7 +175,7 @@ Subframe FlacWriter::plan(const std::vector<int64_t>& x, int bits) const {
 
   // Fixed predictor residuals are successive differences; keep the order
   // with the smallest absolute sum whose residual fits in 32 bits.
-  std::vector<int64_t> diff = sub.samples, best;
+  std::vector<int64_t> diff = sub.samples;
   int bestOrder = -1;
   uint64_t bestSum = std::numeric_limits<uint64_t>::max();
   for (int order = 0; order <= std::min(4, n - 1); ++order) {
@@ -191,49 +191,64 @@ Subframe FlacWriter::plan(const std::vector<int64_t>& x, int bits) const {
     if (fits && sum < bestSum) {
       bestSum = sum;
       bestOrder = order;
-      best = diff;
     }
   }
   if (bestOrder < 0) return sub;
+  std::vector<int64_t>& best = diff;  // the residual of bestOrder, made again
+  best = sub.samples;
+  for (int order = 1; order <= bestOrder; ++order)
+    for (int i = n - 1; i >= order; --i) best[static_cast<size_t>(i)] -= best[static_cast<size_t>(i - 1)];
 
   // The partition order and parameters that code the residual shortest.
+  // Sums and widths are taken once for the finest partitions and merged in
+  // pairs for the coarser ones; a partition of `count` residuals summing to
+  // `sum` costs at most count * (k + 1) + (sum >> k) bits with parameter k.
   const int order = bestOrder;
-  std::vector<uint64_t> folded(static_cast<size_t>(n - order));
-  for (int i = order; i < n; ++i) folded[static_cast<size_t>(i - order)] = zigzag(best[static_cast<size_t>(i)]);
+  int finest = 0;
+  while (finest < 8 && ((n >> (finest + 1)) << (finest + 1)) == n && (n >> (finest + 1)) >= order &&
+         (n >> (finest + 1)) > 0)
+    ++finest;
+  struct Sums {
+    uint64_t count = 0, sum = 0;
+    int raw = 0;
+  };
+  std::vector<Sums> level(static_cast<size_t>(1) << finest);
+  for (int i = order; i < n; ++i) {
+    Sums& part = level[static_cast<size_t>(i / (n >> finest))];
+    const int64_t r = best[static_cast<size_t>(i)];
+    ++part.count;
+    part.sum += zigzag(r);
+    part.raw = std::max(part.raw, signedBits(r));
+  }
   uint64_t bestCost = std::numeric_limits<uint64_t>::max();
   Subframe chosen;
-  for (int p = 0; p <= 8; ++p) {
-    const int size = n >> p;
-    if ((size << p) != n || size < order || size == 0) break;
-    std::vector<Partition> parts(static_cast<size_t>(1) << p);
+  for (int p = finest; p >= 0; --p) {
+    if (p < finest) {
+      for (size_t k = 0; k < level.size() / 2; ++k) {
+        const Sums a = level[2 * k], b = level[2 * k + 1];
+        level[k] = {a.count + b.count, a.sum + b.sum, std::max(a.raw, b.raw)};
+      }
+      level.resize(level.size() / 2);
+    }
+    std::vector<Partition> parts(level.size());
     std::vector<uint64_t> riceCost(parts.size()), rawCost(parts.size());
     bool needsRice2 = false;
-    size_t from = 0;
     for (size_t k = 0; k < parts.size(); ++k) {
-      const size_t count = static_cast<size_t>(k == 0 ? size - order : size);
-      uint64_t sum = 0;
-      int raw = 0;
-      for (size_t i = from; i < from + count; ++i) {
-        sum += folded[i];
-        raw = std::max(raw, signedBits(best[i + static_cast<size_t>(order)]));
-      }
-      const uint64_t mean = count > 0 ? sum / count : 0;
+      const Sums& part = level[k];
+      const uint64_t mean = part.count > 0 ? part.sum / part.count : 0;
       const int guess = mean > 0 ? static_cast<int>(std::bit_width(mean)) - 1 : 0;
-      uint64_t cheapest = std::numeric_limits<uint64_t>::max();
+      riceCost[k] = std::numeric_limits<uint64_t>::max();
       for (int parameter = std::max(0, guess - 1); parameter <= std::min(30, guess + 1); ++parameter) {
-        uint64_t cost = count * static_cast<uint64_t>(parameter + 1);
-        for (size_t i = from; i < from + count; ++i) cost += folded[i] >> parameter;
-        if (cost < cheapest) {
-          cheapest = cost;
+        const uint64_t cost = part.count * static_cast<uint64_t>(parameter + 1) + (part.sum >> parameter);
+        if (cost < riceCost[k]) {
+          riceCost[k] = cost;
           parts[k].parameter = parameter;
         }
       }
-      riceCost[k] = cheapest;
       // The escape's 5-bit width field reaches 31 bits.
-      rawCost[k] = raw <= 31 ? 5 + count * static_cast<uint64_t>(raw) : std::numeric_limits<uint64_t>::max();
-      parts[k].rawBits = raw;
+      rawCost[k] = part.raw <= 31 ? 5 + part.count * static_cast<uint64_t>(part.raw) : std::numeric_limits<uint64_t>::max();
+      parts[k].rawBits = part.raw;
       needsRice2 |= parts[k].parameter > 14;
-      from += count;
     }
     const int parameterBits = needsRice2 ? 5 : 4;
     uint64_t cost = header + static_cast<uint64_t>(order) * static_cast<uint64_t>(sub.bits) + 6;
