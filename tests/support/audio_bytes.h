@@ -95,12 +95,13 @@ inline double stored(double x, int bits) {
 }
 
 // `frames` interleaved frames that give every coding path something to do,
-// in six sections: silence; a DC offset; a sine (the same in both channels);
-// noise beyond full scale (clipped by integer formats); noise on a 16-bit
-// grid (wasted bits when stored with more); very quiet noise. The second
-// channel differs from the first in most sections.
+// in seven sections: silence; a DC offset; a sine (the same in both
+// channels); noise beyond full scale (clipped by integer formats); noise on a
+// 16-bit grid (wasted bits when stored with more); very quiet noise; softer
+// noise in the second channel that the first carries too, over loud noise of
+// its own (so that coding right and side is cheapest).
 inline std::vector<double> programme(int channels, int frames, uint32_t seed = 1) {
-  const int section = frames / 6 + 1;
+  const int section = frames / 7 + 1;
   const auto left = testsignals::whiteNoise(frames, seed, 1.1);
   const auto right = testsignals::whiteNoise(frames, seed + 7, 1.1);
   const auto tone = testsignals::sine(frames, 441, 44100, 0.5);
@@ -115,7 +116,8 @@ inline std::vector<double> programme(int channels, int frames, uint32_t seed = 1
         case 2: x = tone[static_cast<size_t>(i)]; break;
         case 3: x = noise; break;
         case 4: x = std::round(noise * 0.5 * 32768) / 32768; break;
-        default: x = noise * 1e-4; break;
+        case 5: x = noise * 1e-4; break;
+        default: x = right[static_cast<size_t>(i)] * 0.1 + (c % 2 ? 0 : left[static_cast<size_t>(i)] * 0.2); break;
       }
       out[static_cast<size_t>(i) * static_cast<size_t>(channels) + static_cast<size_t>(c)] = x;
     }
