@@ -1,15 +1,11 @@
 # varnock-render: processes audio files, or a built-in demo signal, through
 # the built Varnock.vst3 bundle with the host library; output in <build>/tools.
-# It links the plug-in library only for the factory preset table.
-if(WIN32)
-  return()   # reads and writes audio through libsndfile, which exists for Linux only
-endif()
-find_package(PkgConfig REQUIRED)
-pkg_check_modules(RENDER_SNDFILE REQUIRED IMPORTED_TARGET sndfile)
+# It links the plug-in library only for the factory preset table; audio files
+# go through varnock_audio.
 file(GLOB VARNOCK_RENDER_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/render*.cpp)
 add_executable(varnock-render ${VARNOCK_RENDER_SOURCES})
 varnock_expose(varnock-render tools PRIVATE)
-target_link_libraries(varnock-render PRIVATE varnock_plugin vst3host PkgConfig::RENDER_SNDFILE)
+target_link_libraries(varnock-render PRIVATE varnock_plugin vst3host varnock_audio)
 target_compile_definitions(varnock-render PRIVATE VARNOCK_BUNDLE_DIR="${VARNOCK_BUNDLE_DIR}")
 set_target_properties(varnock-render PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}/tools)
 if(TARGET VarnockModule)

@@ -1,44 +1,54 @@
 #include "tools/render_audio_file.h"
 
+#include <fcntl.h>
+#ifdef _WIN32
+#include <io.h>
 #include <sys/stat.h>
+#else
 #include <unistd.h>
+#endif
 
 #include <algorithm>
-#include <cctype>
 #include <cerrno>
 #include <cmath>
 #include <csignal>
-#include <cstdio>
+#include <cstdlib>
 #include <cstring>
-#include <filesystem>
+#include <random>
 
 namespace render {
 namespace {
 
+namespace fs = std::filesystem;
+
+// Sample rates outside this range are not audio the plug-in can process.
+constexpr double kMinSampleRate = 1, kMaxSampleRate = 10'000'000;
+
 class FileSource final : public FrameSource {
  public:
-  FileSource(SNDFILE* file, const SF_INFO& info, int maxBlockFrames)
-      : file_(file), info_(info), interleaved_(static_cast<size_t>(maxBlockFrames) * info.channels) {}
-  ~FileSource() override { sf_close(file_); }
+  FileSource(std::unique_ptr<audio::AudioReader> reader, int maxBlockFrames)
+      : reader_(std::move(reader)),
+        interleaved_(static_cast<size_t>(maxBlockFrames) * static_cast<size_t>(reader_->info().channels)) {}
 
-  double sampleRate() const override { return info_.samplerate; }
-  int64_t frames() const override { return info_.frames; }
+  double sampleRate() const override { return reader_->info().sampleRate; }
+  int64_t frames() const override { return reader_->info().frames; }
 
   int read(double* left, double* right, int count) override {
-    count = std::min<int>(count, static_cast<int>(interleaved_.size() / info_.channels));
-    const sf_count_t got = sf_readf_double(file_, interleaved_.data(), count);
-    if (got < count && sf_error(file_) != SF_ERR_NO_ERROR) return -1;
-    const int channels = info_.channels;
-    for (sf_count_t i = 0; i < got; ++i) {
+    const int channels = reader_->info().channels;
+    count = std::min<int>(count, static_cast<int>(interleaved_.size() / static_cast<size_t>(channels)));
+    const int64_t got = reader_->read(interleaved_.data(), count);
+    if (got < 0) return -1;
+    for (int64_t i = 0; i < got; ++i) {
       left[i] = interleaved_[static_cast<size_t>(i * channels)];
       right[i] = interleaved_[static_cast<size_t>(i * channels + channels - 1)];
     }
     return static_cast<int>(got);
   }
 
+  std::string readError() const override { return reader_->error(); }
+
  private:
-  SNDFILE* file_;
-  SF_INFO info_;
+  std::unique_ptr<audio::AudioReader> reader_;
   std::vector<double> interleaved_;
 };
 
@@ -65,64 +75,96 @@ class MemorySource final : public FrameSource {
 };
 
 // The temporary output file of this process, removed if it is interrupted.
-char gTempPath[4096] = {};
+fs::path::value_type gTempPath[4096] = {};
 
 extern "C" void removeTempAndExit(int signal) {
-  if (gTempPath[0]) unlink(gTempPath);
-  _exit(128 + signal);
+  if (gTempPath[0]) {
+#ifdef _WIN32
+    _wunlink(gTempPath);
+#else
+    unlink(gTempPath);
+#endif
+  }
+  std::_Exit(128 + signal);
 }
 
-void watchTempFile(const std::string& path) {
-  std::snprintf(gTempPath, sizeof gTempPath, "%s", path.c_str());
-  std::signal(SIGINT, removeTempAndExit);
-  std::signal(SIGTERM, removeTempAndExit);
-  std::signal(SIGHUP, removeTempAndExit);
+const int kWatchedSignals[] = {
+    SIGINT, SIGTERM,
+#ifdef SIGHUP
+    SIGHUP,
+#endif
+};
+
+void watchTempFile(const fs::path& path) {
+  const auto& native = path.native();
+  if (native.size() >= std::size(gTempPath)) return;  // too long to keep; never remove a wrong file
+  std::copy(native.begin(), native.end(), gTempPath);
+  gTempPath[native.size()] = 0;
+  for (int signal : kWatchedSignals) std::signal(signal, removeTempAndExit);
 }
 
 void forgetTempFile() {
-  std::signal(SIGINT, SIG_DFL);
-  std::signal(SIGTERM, SIG_DFL);
-  std::signal(SIGHUP, SIG_DFL);
+  for (int signal : kWatchedSignals) std::signal(signal, SIG_DFL);
   gTempPath[0] = 0;
 }
 
-// The libsndfile format for an output extension; 0 when unsupported.
-int formatForExtension(std::string extension) {
-  std::transform(extension.begin(), extension.end(), extension.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  if (extension == ".wav") return SF_FORMAT_WAV | SF_FORMAT_FLOAT;
-  if (extension == ".flac") return SF_FORMAT_FLAC | SF_FORMAT_PCM_24;
-  if (extension == ".aif" || extension == ".aiff") return SF_FORMAT_AIFF | SF_FORMAT_FLOAT;
-  if (extension == ".w64") return SF_FORMAT_W64 | SF_FORMAT_FLOAT;
-  if (extension == ".caf") return SF_FORMAT_CAF | SF_FORMAT_FLOAT;
+// Creates `path` only if nothing of that name exists; 0 or the errno value.
+int createNewFile(const fs::path& path) {
+#ifdef _WIN32
+  const int fd = _wopen(path.c_str(), _O_CREAT | _O_EXCL | _O_WRONLY | _O_BINARY, _S_IREAD | _S_IWRITE);
+  if (fd < 0) return errno;
+  _close(fd);
+#else
+  // Mode 0666 less the umask: the permissions the finished file should have.
+  const int fd = open(path.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0666);
+  if (fd < 0) return errno;
+  close(fd);
+#endif
   return 0;
+}
+
+// Makes ".<name>.partial-XXXXXX" beside `target`, with a random suffix no
+// other file has; empty and *error (an errno value) on failure.
+fs::path makeTempFile(const fs::path& target, int* error) {
+  static constexpr char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+  std::random_device random;
+  std::uniform_int_distribution<size_t> pick(0, sizeof kLetters - 2);
+  const fs::path dir = target.has_parent_path() ? target.parent_path() : fs::path(".");
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    std::string suffix = ".partial-";
+    for (int i = 0; i < 6; ++i) suffix += kLetters[pick(random)];
+    fs::path name(".");
+    name += target.filename().native();
+    name += suffix;
+    const fs::path temp = dir / name;
+    *error = createNewFile(temp);
+    if (*error == 0) return temp;
+    if (*error != EEXIST) break;
+  }
+  return {};
 }
 
 }  // namespace
 
+fs::path pathFromUtf8(const std::string& path) { return fs::path(std::u8string(path.begin(), path.end())); }
+
 std::unique_ptr<FrameSource> openAudioFile(const std::string& path, int maxBlockFrames, std::string* error) {
-  std::error_code ec;
-  if (std::filesystem::is_directory(path, ec)) {
-    *error = "cannot read " + path + ": it is a directory";
+  std::string why;
+  auto reader = audio::AudioReader::open(pathFromUtf8(path), &why);
+  if (!reader) {
+    *error = "cannot read " + path + ": " + why;
     return nullptr;
   }
-  SF_INFO info{};
-  SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
-  if (!file) {
-    *error = "cannot read " + path + ": " + sf_strerror(nullptr);
-    return nullptr;
-  }
+  const audio::AudioInfo& info = reader->info();
   if (info.channels < 1 || info.channels > 2) {
     *error = path + " has " + std::to_string(info.channels) + " channels; only mono and stereo files are supported";
-    sf_close(file);
     return nullptr;
   }
-  if (info.samplerate <= 0) {
+  if (!(info.sampleRate >= kMinSampleRate && info.sampleRate <= kMaxSampleRate)) {
     *error = path + " has no valid sample rate";
-    sf_close(file);
     return nullptr;
   }
-  return std::make_unique<FileSource>(file, info, maxBlockFrames);
+  return std::make_unique<FileSource>(std::move(reader), maxBlockFrames);
 }
 
 std::unique_ptr<FrameSource> memorySource(std::vector<double> left, std::vector<double> right, double sampleRate) {
@@ -131,87 +173,90 @@ std::unique_ptr<FrameSource> memorySource(std::vector<double> left, std::vector<
 
 std::unique_ptr<AudioFileWriter> AudioFileWriter::create(const std::string& path, double sampleRate,
                                                          std::string* error) {
-  namespace fs = std::filesystem;
-  const fs::path target(path);
-  const int format = formatForExtension(target.extension().string());
-  if (format == 0) {
+  const fs::path target = pathFromUtf8(path);
+  const std::optional<audio::Container> container = audio::containerForExtension(target);
+  if (!container) {
     *error = "cannot write " + path + ": unsupported extension (use .wav, .flac, .aiff, .w64 or .caf)";
     return nullptr;
   }
-  if (std::filesystem::is_directory(target)) {
+  std::error_code ec;
+  if (fs::is_directory(target, ec)) {
     *error = "cannot write " + path + ": it is a directory";
     return nullptr;
   }
-  const fs::path dir = target.has_parent_path() ? target.parent_path() : fs::path(".");
-  std::string tempName(1, '.');
-  tempName.append(target.filename().string()).append(".partial-XXXXXX");
-  std::string pattern = (dir / tempName).string();
-  const int fd = mkstemp(pattern.data());
-  if (fd < 0) {
-    *error = "cannot write " + path + ": " + std::strerror(errno);
+  int why = 0;
+  const fs::path temp = makeTempFile(target, &why);
+  if (temp.empty()) {
+    *error = "cannot write " + path + ": " + std::strerror(why);
     return nullptr;
   }
   std::unique_ptr<AudioFileWriter> writer(new AudioFileWriter);
   writer->path_ = path;
-  writer->tempPath_ = pattern;
-  watchTempFile(pattern);
+  writer->target_ = target;
+  writer->tempPath_ = temp;
+  watchTempFile(temp);
 
-  SF_INFO info{};
-  info.samplerate = static_cast<int>(std::lround(sampleRate));
-  info.channels = 2;
-  info.format = format;
-  writer->file_ = sf_open_fd(fd, SFM_WRITE, &info, SF_TRUE);
-  if (!writer->file_) {
-    *error = "cannot write " + path + ": " + sf_strerror(nullptr);
+  // Integer output (FLAC) rounds to the nearest step and clips to the 24-bit range.
+  const audio::Format format = *container == audio::Container::Flac
+                                   ? audio::Format{audio::Container::Flac, audio::Encoding::Int, 24}
+                                   : audio::Format{*container, audio::Encoding::Float, 32};
+  errno = 0;
+  writer->stream_.open(temp, std::ios::binary | std::ios::trunc);
+  if (!writer->stream_) {
+    *error = "cannot write " + path + ": " + (errno != 0 ? std::strerror(errno) : "the file cannot be opened");
     return nullptr;  // the destructor removes the temporary file
   }
-  if ((format & SF_FORMAT_SUBMASK) != SF_FORMAT_FLOAT) sf_command(writer->file_, SFC_SET_CLIPPING, nullptr, SF_TRUE);
+  std::string reason;
+  writer->writer_ = audio::AudioWriter::create(writer->stream_, format, 2,
+                                               static_cast<int>(std::lround(sampleRate)), &reason);
+  if (!writer->writer_) {
+    *error = "cannot write " + path + ": " + reason;
+    return nullptr;
+  }
   return writer;
 }
 
 AudioFileWriter::~AudioFileWriter() { discard(); }
 
 void AudioFileWriter::discard() {
-  if (file_) sf_close(file_);
-  file_ = nullptr;
+  writer_.reset();
+  if (stream_.is_open()) stream_.close();
   if (!tempPath_.empty()) {
-    std::remove(tempPath_.c_str());
+    std::error_code ec;
+    fs::remove(tempPath_, ec);
     tempPath_.clear();
     forgetTempFile();
   }
 }
 
 bool AudioFileWriter::write(const double* left, const double* right, int count) {
-  if (!file_ || failed_) return false;
+  if (!writer_) return false;
   interleaved_.resize(static_cast<size_t>(std::max(0, count)) * 2);
   for (int i = 0; i < count; ++i) {
     interleaved_[static_cast<size_t>(2 * i)] = left[i];
     interleaved_[static_cast<size_t>(2 * i + 1)] = right[i];
   }
-  failed_ = sf_writef_double(file_, interleaved_.data(), count) != count;
-  return !failed_;
+  return writer_->write(interleaved_.data(), count);
 }
 
 bool AudioFileWriter::commit(std::string* error) {
-  if (!file_ || failed_) {
-    *error = "cannot write " + path_ + ": " + (file_ ? sf_strerror(file_) : "not open");
+  if (!writer_ || !writer_->finish()) {
+    *error = "cannot write " + path_ + ": " + (writer_ ? writer_->error() : "not open");
     discard();
     return false;
   }
-  sf_write_sync(file_);
-  const int closeResult = sf_close(file_);
-  file_ = nullptr;
-  if (closeResult != 0) {
-    *error = "cannot write " + path_ + ": " + sf_error_number(closeResult);
+  writer_.reset();
+  errno = 0;
+  stream_.close();
+  if (stream_.fail()) {
+    *error = "cannot write " + path_ + ": " + (errno != 0 ? std::strerror(errno) : "closing the file failed");
     discard();
     return false;
   }
-  // mkstemp makes the file private; give it the permissions a new file would get.
-  const mode_t mask = umask(0);
-  umask(mask);
-  chmod(tempPath_.c_str(), 0666 & ~mask);
-  if (std::rename(tempPath_.c_str(), path_.c_str()) != 0) {
-    *error = "cannot write " + path_ + ": " + std::strerror(errno);
+  std::error_code ec;
+  fs::rename(tempPath_, target_, ec);
+  if (ec) {
+    *error = "cannot write " + path_ + ": " + ec.message();
     discard();
     return false;
   }

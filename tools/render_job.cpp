@@ -139,7 +139,7 @@ int Renderer::render(const std::string& inputPath, const std::string& outputPath
     int n = 0;
     if (!inputDone) {
       n = source->read(inL.data(), inR.data(), block);
-      if (n < 0) return fail(error, "cannot read " + inputPath + ": read error");
+      if (n < 0) return fail(error, "cannot read " + inputPath + ": " + source->readError());
       if (n == 0) {
         inputDone = true;
         zerosLeft = options_.compensateLatency && inputFrames > 0 ? latency : 0;
