@@ -10,7 +10,7 @@ foreach(source ${RENDER_TEST_SOURCES})
     continue()
   endif()
   target_link_libraries(${name} PRIVATE varnock_audio)
-  target_compile_definitions(${name} PRIVATE VARNOCK_RENDER_PATH="$<TARGET_FILE:varnock-render>")
+  target_compile_definitions(${name} PRIVATE VARNOCK_RENDER_PATH="$<$<BOOL:${WIN32}>:Z:>$<TARGET_FILE:varnock-render>")
   add_dependencies(${name} varnock-render)
 endforeach()
 

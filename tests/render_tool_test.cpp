@@ -2,10 +2,6 @@
 // each run in a fresh temporary directory. Files are written and read with
 // the tool's own audio file library, whose own tests check it against an
 // independent implementation.
-#include <fcntl.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -16,6 +12,7 @@
 
 #include "audio/audio_file.h"
 #include "tests/support/audio_bytes.h"
+#include "tests/support/run_program.h"
 #include "tests/support/test_signals.h"
 
 namespace fs = std::filesystem;
@@ -29,10 +26,7 @@ const Format kFloatWav{Container::Wav, Encoding::Float, 32};
 const Format kFlac16{Container::Flac, Encoding::Int, 16};
 const Format kFlac24{Container::Flac, Encoding::Int, 24};
 
-struct RunResult {
-  int status = -1;  // exit status, or -1 when the program did not exit normally
-  std::string out, err;
-};
+using RunResult = testsupport::ProgramResult;
 
 struct Audio {
   int sampleRate = 0, channels = 0;
@@ -50,36 +44,13 @@ std::string slurp(const fs::path& path) {
 class RenderTool : public ::testing::Test {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/render_tool_test.XXXXXX";
-    dir_ = mkdtemp(pattern);
+    dir_ = testsupport::makeTempDirectory("render_tool_test");
   }
   void TearDown() override { fs::remove_all(dir_); }
 
   // Runs the tool with `args` in the test directory.
   RunResult run(const std::vector<std::string>& args) {
-    const fs::path outPath = dir_ / ".stdout", errPath = dir_ / ".stderr";
-    const pid_t pid = fork();
-    if (pid == 0) {
-      if (chdir(dir_.c_str()) != 0) _exit(127);
-      const int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-      const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-      dup2(out, STDOUT_FILENO);
-      dup2(err, STDERR_FILENO);
-      std::vector<char*> argv{const_cast<char*>(VARNOCK_RENDER_PATH)};
-      for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-      argv.push_back(nullptr);
-      execv(VARNOCK_RENDER_PATH, argv.data());
-      _exit(127);
-    }
-    int status = 0;
-    waitpid(pid, &status, 0);
-    RunResult result;
-    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    result.out = slurp(outPath);
-    result.err = slurp(errPath);
-    fs::remove(outPath);
-    fs::remove(errPath);
-    return result;
+    return testsupport::runProgram(VARNOCK_RENDER_PATH, args, dir_);
   }
 
   std::string path(const std::string& name) const { return (dir_ / name).string(); }

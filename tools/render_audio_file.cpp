@@ -148,6 +148,11 @@ fs::path makeTempFile(const fs::path& target, int* error) {
 
 fs::path pathFromUtf8(const std::string& path) { return fs::path(std::u8string(path.begin(), path.end())); }
 
+std::string utf8Of(const fs::path& path) {
+  const std::u8string text = path.u8string();
+  return std::string(text.begin(), text.end());
+}
+
 std::unique_ptr<FrameSource> openAudioFile(const std::string& path, int maxBlockFrames, std::string* error) {
   std::string why;
   auto reader = audio::AudioReader::open(pathFromUtf8(path), &why);

@@ -37,6 +37,8 @@ std::unique_ptr<FrameSource> memorySource(std::vector<double> left, std::vector<
 
 // A UTF-8 path as the platform's path.
 std::filesystem::path pathFromUtf8(const std::string& path);
+// The UTF-8 text of a path (for messages and for handing it on).
+std::string utf8Of(const std::filesystem::path& path);
 
 class AudioFileWriter {
  public:

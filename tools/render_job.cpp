@@ -126,7 +126,7 @@ int Renderer::render(const std::string& inputPath, const std::string& outputPath
   std::vector<double> inL(static_cast<size_t>(block)), inR(inL.size()), outL(inL.size()), outR(inL.size());
   const double* inputs[] = {inL.data(), inR.data()};
   double* outputs[] = {outL.data(), outR.data()};
-  progress.start(inputPath.empty() ? "the demo signal" : std::filesystem::path(inputPath).filename().string(),
+  progress.start(inputPath.empty() ? "the demo signal" : utf8Of(pathFromUtf8(inputPath).filename()),
                  source->frames());
   // With compensation the first `latency` output frames are dropped and the
   // input is followed by as many zeros, so that the output lines up with the

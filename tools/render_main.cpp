@@ -2,14 +2,18 @@
 // the Varnock.vst3 bundle and prints a one-line summary per output.
 #include <cstdio>
 
+#include "tools/command_line.h"
 #include "tools/render_files.h"
 #include "tools/render_job.h"
 #include "tools/render_options.h"
 
 int main(int argc, char** argv) {
+  const std::vector<std::string> arguments = tools::utf8Arguments(argc, argv);
+  std::vector<const char*> args;
+  for (const std::string& argument : arguments) args.push_back(argument.c_str());
   render::RenderOptions options;
   std::string error;
-  if (!render::parseRenderArgs(argc, argv, VARNOCK_BUNDLE_DIR, &options, &error)) {
+  if (!render::parseRenderArgs(static_cast<int>(args.size()), args.data(), VARNOCK_BUNDLE_DIR, &options, &error)) {
     std::fprintf(stderr, "varnock-render: %s\n(varnock-render --help shows the usage)\n", error.c_str());
     return 2;
   }
