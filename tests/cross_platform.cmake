@@ -1,4 +1,4 @@
-# render_jobs (tests/programs/render_jobs.cpp) renders the same jobs through
+# Checks across platforms. render_jobs (tests/programs/render_jobs.cpp) renders the same jobs through
 # the bundle on every platform and prints a hash of each output. Built for
 # Windows, the test CrossPlatform.RenderJobsAreBitIdentical runs it under Wine
 # and the Linux build's render_jobs natively (VARNOCK_LINUX_BUILD_DIR) and
@@ -18,4 +18,11 @@ if(WIN32)
                      -P ${CMAKE_CURRENT_SOURCE_DIR}/programs/compare_render_jobs.cmake)
     set_tests_properties(CrossPlatform.RenderJobsAreBitIdentical PROPERTIES TIMEOUT 600)
   endif()
+endif()
+
+if(WIN32)
+  find_program(VARNOCK_OBJDUMP NAMES ${VARNOCK_MINGW_PREFIX}-objdump x86_64-w64-mingw32-objdump REQUIRED)
+  add_test(NAME WindowsModule.ImportsOnlySystemDllsAndExportsTheEntryPoints
+           COMMAND ${CMAKE_COMMAND} -DOBJDUMP=${VARNOCK_OBJDUMP} -DMODULE=$<TARGET_FILE:VarnockModule>
+                   -P ${CMAKE_CURRENT_SOURCE_DIR}/programs/check_windows_module.cmake)
 endif()
