@@ -4,5 +4,5 @@ find_package(OpenGL REQUIRED COMPONENTS OpenGL)
 add_executable(editor_frame_bench
   ${CMAKE_CURRENT_LIST_DIR}/editor_frame_bench.cpp
   ${CMAKE_CURRENT_LIST_DIR}/editor_frame_feed.cpp)
-varnock_expose(editor_frame_bench bench PRIVATE)
+layer_expose(editor_frame_bench bench PRIVATE)
 target_link_libraries(editor_frame_bench PRIVATE varnock_editor_harness benchmark::benchmark OpenGL::OpenGL)

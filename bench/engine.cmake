@@ -5,6 +5,6 @@ find_package(PkgConfig REQUIRED)
 pkg_check_modules(FFTW3 REQUIRED IMPORTED_TARGET fftw3)
 add_executable(engine_bench
   ${CMAKE_CURRENT_LIST_DIR}/engine_bench.cpp)
-varnock_expose(engine_bench bench PRIVATE)
+layer_expose(engine_bench bench PRIVATE)
 # The parameter defaults come from the plug-in's parameter table (constant data).
 target_link_libraries(engine_bench PRIVATE varnock_dsp varnock_plugin benchmark::benchmark PkgConfig::FFTW3)

@@ -1,5 +1,5 @@
 # Layers the build enforces. Every library exposes exactly its own folder:
-# varnock_expose(target folder) makes <build>/layers/<folder>/<folder> a link
+# layer_expose(target folder) makes <build>/layers/<folder>/<folder> a link
 # to the source folder and adds <build>/layers/<folder> to the target's public
 # include path. An `#include "plugin/..."` therefore compiles only in targets
 # that link the plug-in library (directly or through a library above it); no
@@ -13,8 +13,8 @@
 #   host/       our VST3 host library            -> VST3 SDK
 #   tools/      programs; tools/harness          -> anything above
 #   tests/, bench/                               -> anything
-# A program uses its own folder with varnock_expose(target folder PRIVATE).
-function(varnock_expose target folder)
+# A program uses its own folder with layer_expose(target folder PRIVATE).
+function(layer_expose target folder)
   set(scope PUBLIC)
   if(ARGC GREATER 2)
     set(scope ${ARGV2})
@@ -26,12 +26,12 @@ function(varnock_expose target folder)
   target_include_directories(${target} ${scope} ${layer})
 endfunction()
 
-# varnock_layer_test(target OWN header FORBIDDEN header...): a test that
+# layer_test(target OWN header FORBIDDEN header...): a test that
 # compiles, with the target's include path, an include of one of its own
 # headers (which must compile) and of each forbidden header (which must fail
 # because the header is not found), so no layer can start using a library
 # above it by accident.
-function(varnock_layer_test target)
+function(layer_test target)
   if(NOT VARNOCK_BUILD_TESTS)
     return()
   endif()

@@ -19,8 +19,8 @@ if(VARNOCK_FUZZ)
                                 ${CMAKE_CURRENT_SOURCE_DIR}/fuzz/fuzz_host.cpp
                                 ${PROJECT_SOURCE_DIR}/plugin/params.cpp
                                 ${PROJECT_SOURCE_DIR}/plugin/presets.cpp)
-    varnock_expose(fuzz_${name} plugin PRIVATE)
-    varnock_expose(fuzz_${name} tests PRIVATE)
+    layer_expose(fuzz_${name} plugin PRIVATE)
+    layer_expose(fuzz_${name} tests PRIVATE)
     target_link_libraries(fuzz_${name} PRIVATE varnock_dsp iplug vst3host)
     target_compile_options(fuzz_${name} PRIVATE -fsanitize=fuzzer)
     target_link_options(fuzz_${name} PRIVATE -fsanitize=fuzzer)

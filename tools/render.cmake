@@ -9,7 +9,7 @@ else()
   list(APPEND VARNOCK_RENDER_SOURCES ${CMAKE_CURRENT_LIST_DIR}/platform/linux/command_line.cpp)
 endif()
 add_executable(varnock-render ${VARNOCK_RENDER_SOURCES})
-varnock_expose(varnock-render tools PRIVATE)
+layer_expose(varnock-render tools PRIVATE)
 target_link_libraries(varnock-render PRIVATE varnock_plugin vst3host varnock_audio)
 # Wine sees the Linux file system as drive Z:.
 if(WIN32 AND CMAKE_CROSSCOMPILING)

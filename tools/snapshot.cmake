@@ -9,5 +9,5 @@ pkg_check_modules(SNAPSHOT_SNDFILE REQUIRED IMPORTED_TARGET sndfile)
 add_executable(varnock-snapshot
   ${CMAKE_CURRENT_SOURCE_DIR}/snapshot.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/snapshot_script.cpp)
-varnock_expose(varnock-snapshot tools PRIVATE)
+layer_expose(varnock-snapshot tools PRIVATE)
 target_link_libraries(varnock-snapshot PRIVATE varnock_editor_harness PkgConfig::SNAPSHOT_SNDFILE)
