@@ -76,18 +76,17 @@ FontData EmbeddedFontData(bool bold) {
 }
 
 FontData ResolveFont(const char* family, ETextStyle style) {
-  std::string file;
-  int faceIndex = 0;
-  if (family && *family && FindSystemFont(family, style, &file, &faceIndex)) {
-    if (auto bytes = ReadFile(file)) {
-      const float lineHeightPerEm = ReadLineHeightPerEm(bytes->data(), bytes->size(), faceIndex);
-      if (lineHeightPerEm > 0.f) {
+  SystemFont found;
+  if (family && *family && FindSystemFont(family, style, &found)) {
+    if (auto bytes = found.bytes ? found.bytes : ReadFile(found.file)) {
+      const float lineHeightPerEm = ReadLineHeightPerEm(bytes->data(), bytes->size(), found.faceIndex);
+      if (lineHeightPerEm > 0.f && !found.file.empty()) {
         FontData out;
         out.fileBytes = bytes;
         out.data = bytes->data();
         out.size = bytes->size();
-        out.faceIndex = faceIndex;
-        out.file = file;
+        out.faceIndex = found.faceIndex;
+        out.file = found.file;
         out.lineHeightPerEm = lineHeightPerEm;
         return out;
       }

@@ -1,9 +1,10 @@
 #pragma once
-// Finding a font's file for a family and style on the system
-// (system_fonts.h), with the embedded Liberation Sans as the fallback: only a
-// font of the asked family (and, for bold, a bold weight) is taken from the
-// system; anything else falls back to the embedded font, which keeps text
-// identical on every machine that lacks the family. UI thread.
+// Finding a font for a family and style on the system (system_fonts.h: a
+// file, or the bytes the system hands out), with the embedded Liberation
+// Sans as the fallback: only a font of the asked family (and, for bold, a
+// bold weight) is taken from the system; anything else falls back to the
+// embedded font, which keeps text identical on every machine that lacks the
+// family. UI thread.
 #include <cstddef>
 #include <memory>
 #include <string>
@@ -15,11 +16,11 @@ namespace iplug::igraphics {
 
 // The bytes of one TrueType face and what drawing needs to know about it.
 struct FontData {
-  std::shared_ptr<const std::vector<unsigned char>> fileBytes;  // read from a file; null when embedded
+  std::shared_ptr<const std::vector<unsigned char>> fileBytes;  // the system font's bytes; null when embedded
   const unsigned char* data = nullptr;         // the font file's bytes (file or embedded)
   std::size_t size = 0;
   int faceIndex = 0;                           // face inside a collection file
-  std::string file;                            // the system file used; empty for the embedded font
+  std::string file;                            // the system font used (SystemFont::file); empty for the embedded font
   // NanoVG sizes a font by its line height (ascender - descender); an em size
   // times this factor gives that height.
   float lineHeightPerEm = 1.f;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "framework/graphics/graphics_impl.h"
 #include "framework/plugin_base.h"
@@ -206,6 +207,21 @@ bool IGraphics::OnKeyDown(int virtualKey) {
 void IGraphics::CreatePopupMenu(IControl& caller, IPopupMenu& menu, const IRECT& anchor, float scale) {
   mImpl->Notify(mImpl->popup.Dismiss());
   menu.SetChosenItemIdx(-1);
+  if (mPlatform) {
+    const IRECT pixels(anchor.L * mDrawScale, anchor.T * mDrawScale, anchor.R * mDrawScale, anchor.B * mDrawScale);
+    IControl* target = &caller;
+    IPopupMenu* shown = &menu;
+    // Only entries the drawn layer would let the user choose count as a choice.
+    auto done = [this, target, shown](int index) {
+      const IPopupMenu::Item* item = shown->GetItem(index);
+      const bool chosen = item && item->GetEnabled() && !item->GetIsSeparator() &&
+                          !(item->GetFlags() & IPopupMenu::Item::kTitle);
+      if (chosen) shown->SetChosenItemIdx(index);
+      mImpl->redraw = true;
+      target->OnPopupMenuSelection(chosen ? shown : nullptr, chosen ? index : -1);
+    };
+    if (mPlatform->ShowPopupMenu(menu, pixels, std::move(done))) return;
+  }
   NVGcontext* vg = EnsureDrawContext();
   mImpl->popup.Open(caller, menu, anchor, mWidth / mDrawScale, mHeight / mDrawScale, vg, mImpl->menuFontHandle,
                     mImpl->menuFont.lineHeightPerEm, scale);

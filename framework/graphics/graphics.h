@@ -41,6 +41,17 @@ public:
   virtual void RequestResize(int width, int height) { (void)width; (void)height; }
   // Opens a web address with the desktop's default browser, without a shell.
   virtual bool OpenURL(const char* url);
+  // Shows `menu` as the window system's own popup menu at `anchor` (window
+  // pixels) and calls done(index of the chosen entry, or -1 when nothing was
+  // chosen) once it closes, which may be after this returns; `menu` lives
+  // until then. false when the platform has no menus of its own: the
+  // graphics context then draws the menu itself.
+  virtual bool ShowPopupMenu(const IPopupMenu& menu, const IRECT& anchor, std::function<void(int)> done) {
+    (void)menu;
+    (void)anchor;
+    (void)done;
+    return false;
+  }
 };
 
 // A parsed SVG document, shared by copies; empty when parsing failed.
@@ -108,11 +119,13 @@ public:
   void SetLayoutOnResize(bool on) { mLayoutOnResize = on; }
   bool GetLayoutOnResize() const { return mLayoutOnResize; }
   // Makes family/style available under fontID ("Arial", "Arial-Bold").
-  // Fontconfig finds the family's file; when the system has no font of that
-  // family and style, the embedded Liberation Sans (regular or bold) is used.
+  // The platform finds the family's font (fontconfig's file; GDI's bytes);
+  // when the system has no font of that family and style, the embedded
+  // Liberation Sans (regular or bold) is used.
   bool LoadFont(const char* fontID, const char* fontFamily, ETextStyle style);
-  // The font file fontID was loaded from: "" for the embedded font, nullptr
-  // when no font has that id.
+  // The font file fontID was loaded from (where the system hands out bytes,
+  // the name of their source): "" for the embedded font, nullptr when no
+  // font has that id.
   const char* GetFontFile(const char* fontID) const;
 
   // ---- Size ----
@@ -140,12 +153,14 @@ public:
   // A key press (EVirtualKey); true when it was used (Escape closes a popup menu).
   bool OnKeyDown(int virtualKey);
 
-  // ---- Popup menus, drawn by this layer over the controls ----
+  // ---- Popup menus: the platform's own, or drawn by this layer over the controls ----
   // Shows `menu` below `anchor` (or above it when there is no room); the
   // caller's OnPopupMenuSelection() receives the outcome. The menu must live
-  // until then (controls own their menus). `scale` is the caller's own scale
-  // of its drawing: the menu's text, rows, padding, check marks and
-  // separators grow with it, so the menu matches the control that opened it.
+  // until then (controls own their menus). A platform with menus of its own
+  // (IGraphicsPlatform::ShowPopupMenu) shows it; otherwise this layer draws
+  // it. `scale` is the caller's own scale of its drawing: the drawn menu's
+  // text, rows, padding, check marks and separators grow with it, so the menu
+  // matches the control that opened it (a platform menu has the system's size).
   void CreatePopupMenu(IControl& caller, IPopupMenu& menu, const IRECT& anchor, float scale = 1.f);
   bool IsPopupMenuOpen() const;
 

@@ -30,7 +30,7 @@ bool StyleMatches(FcPattern* match, ETextStyle style) {
 } // namespace
 
 // The file and face fontconfig picks for family/style, if it is of that family and style.
-bool FindSystemFont(const char* family, ETextStyle style, std::string* file, int* faceIndex) {
+bool FindSystemFont(const char* family, ETextStyle style, SystemFont* font) {
   if (!FcInit()) return false;
   FcPattern* pattern = FcPatternCreate();
   if (!pattern) return false;
@@ -47,9 +47,9 @@ bool FindSystemFont(const char* family, ETextStyle style, std::string* file, int
   FcChar8* path = nullptr;
   if (result == FcResultMatch && FamilyMatches(match, family) && StyleMatches(match, style) &&
       FcPatternGetString(match, FC_FILE, 0, &path) == FcResultMatch) {
-    *file = reinterpret_cast<const char*>(path);
-    *faceIndex = 0;
-    FcPatternGetInteger(match, FC_INDEX, 0, faceIndex);
+    font->file = reinterpret_cast<const char*>(path);
+    font->faceIndex = 0;
+    FcPatternGetInteger(match, FC_INDEX, 0, &font->faceIndex);
     found = true;
   }
   FcPatternDestroy(match);

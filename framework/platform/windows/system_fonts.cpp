@@ -1,79 +1,142 @@
-// Font lookup on Windows: the system's font folder (%WINDIR%\Fonts), where
-// the registry's font list ("HKLM\SOFTWARE\Microsoft\Windows NT\
-// CurrentVersion\Fonts") names each installed face, e.g. "Arial Bold
-// (TrueType)" = "arialbd.ttf". A value whose name is the family plus the
-// style's word ("", "Bold", "Italic") and "(TrueType)" or "(OpenType)"
-// gives the file.
+// Font lookup on Windows through GDI: a font of the family and style is
+// created and selected into a memory DC; GDI's font mapper answers every
+// request with some face, so the face name it chose (GetTextFaceW) must be
+// the asked family, and the face's own style (its OS/2 weight and head
+// macStyle bits) the asked style, not a substitute or a synthesised bold.
+// GetFontData then hands out the font file's bytes. A face that lives in a
+// collection (.ttc) comes as the whole collection file, with the index of
+// the face whose table directory GDI reports for the selected font.
 #include <windows.h>
 
+#include <cstdint>
+#include <cstring>
+#include <cwchar>
+#include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "framework/graphics/system_fonts.h"
 
 namespace iplug::igraphics {
 namespace {
 
+// GetFontData's tag for a whole collection file: 'ttcf' read as a little-endian DWORD.
+constexpr DWORD kCollectionTag = 0x66637474;
+constexpr int kQueryHeight = -64;              // any size: the file is the same for all
+
+using Bytes = std::vector<unsigned char>;
+
 std::wstring Widen(const char* utf8) {
-  const int length = MultiByteToWideChar(CP_UTF8, 0, utf8, -1, nullptr, 0);
+  const int length = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8, -1, nullptr, 0);
   if (length <= 0) return {};
   std::wstring wide(static_cast<size_t>(length), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, utf8, -1, wide.data(), length);
+  MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8, -1, wide.data(), length);
   wide.resize(static_cast<size_t>(length - 1));
   return wide;
 }
 
-std::string Narrow(const std::wstring& wide) {
-  const int length = WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, nullptr, 0, nullptr, nullptr);
-  if (length <= 0) return {};
-  std::string utf8(static_cast<size_t>(length), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, utf8.data(), length, nullptr, nullptr);
-  utf8.resize(static_cast<size_t>(length - 1));
-  return utf8;
+uint32_t ReadU32(const unsigned char* p) {
+  return (uint32_t(p[0]) << 24) | (uint32_t(p[1]) << 16) | (uint32_t(p[2]) << 8) | uint32_t(p[3]);
+}
+uint16_t ReadU16(const unsigned char* p) { return static_cast<uint16_t>((p[0] << 8) | p[1]); }
+
+// GetFontData for `table` (0: the font file) of the font selected in `dc`; empty when GDI has none.
+Bytes FontData(HDC dc, DWORD table) {
+  const DWORD size = GetFontData(dc, table, 0, nullptr, 0);
+  if (size == GDI_ERROR || size == 0) return {};
+  Bytes bytes(size);
+  if (GetFontData(dc, table, 0, bytes.data(), size) != size) return {};
+  return bytes;
 }
 
-std::wstring FontsFolder() {
-  wchar_t windows[MAX_PATH];
-  const UINT length = GetWindowsDirectoryW(windows, MAX_PATH);
-  if (length == 0 || length >= MAX_PATH) return {};
-  return std::wstring(windows) + L"\\Fonts\\";
+// The face's table directory (offset table and table records) as GDI reports it.
+Bytes TableDirectory(HDC dc) {
+  unsigned char header[12];
+  if (GetFontData(dc, 0, 0, header, sizeof header) != sizeof header) return {};
+  Bytes directory(12 + 16 * std::size_t(ReadU16(header + 4)));
+  if (GetFontData(dc, 0, 0, directory.data(), static_cast<DWORD>(directory.size())) != directory.size()) return {};
+  return directory;
 }
 
-// The registry's file name for `face` ("Arial Bold"), or empty.
-std::wstring RegisteredFile(const std::wstring& face) {
-  HKEY key = nullptr;
-  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Fonts", 0, KEY_READ,
-                    &key) != ERROR_SUCCESS)
-    return {};
-  std::wstring file;
-  for (const wchar_t* kind : {L" (TrueType)", L" (OpenType)"}) {
-    wchar_t value[MAX_PATH] = {};
-    DWORD bytes = sizeof value - sizeof(wchar_t);
-    DWORD type = 0;
-    const std::wstring name = face + kind;
-    if (RegQueryValueExW(key, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(value), &bytes) == ERROR_SUCCESS &&
-        (type == REG_SZ || type == REG_EXPAND_SZ)) {
-      file = value;
-      break;
-    }
+// The index of the face in collection `file` whose table directory is `directory`; -1 when none.
+int FaceInCollection(const Bytes& file, const Bytes& directory) {
+  if (file.size() < 12 || std::memcmp(file.data(), "ttcf", 4) != 0 || directory.empty()) return -1;
+  const uint32_t faces = ReadU32(file.data() + 8);
+  for (uint32_t i = 0; i < faces && 12 + 4 * std::size_t(i) + 4 <= file.size(); ++i) {
+    const std::size_t offset = ReadU32(file.data() + 12 + 4 * std::size_t(i));
+    if (offset + directory.size() <= file.size() &&
+        std::memcmp(file.data() + offset, directory.data(), directory.size()) == 0)
+      return static_cast<int>(i);
   }
-  RegCloseKey(key);
-  return file;
+  return -1;
 }
+
+// The style the face itself declares: bold from its OS/2 weight class (head
+// macStyle without one), italic from head macStyle.
+bool FaceHasStyle(HDC dc, ETextStyle style) {
+  const Bytes head = FontData(dc, 0x64616568);   // 'head'
+  if (head.size() < 46) return false;
+  const uint16_t macStyle = ReadU16(head.data() + 44);
+  bool bold = (macStyle & 1) != 0;
+  const bool italic = (macStyle & 2) != 0;
+  const Bytes os2 = FontData(dc, 0x322F534F);    // 'OS/2'
+  if (os2.size() >= 6) bold = ReadU16(os2.data() + 4) >= FW_SEMIBOLD;
+  switch (style) {
+    case ETextStyle::Bold: return bold && !italic;
+    case ETextStyle::Italic: return !bold && italic;
+    case ETextStyle::Normal: break;
+  }
+  return !bold && !italic;
+}
+
+struct MemoryDC {
+  HDC dc = CreateCompatibleDC(nullptr);
+  HFONT font = nullptr;
+  HGDIOBJ previous = nullptr;
+  ~MemoryDC() {
+    if (previous) SelectObject(dc, previous);
+    if (font) DeleteObject(font);
+    if (dc) DeleteDC(dc);
+  }
+};
 
 } // namespace
 
-bool FindSystemFont(const char* family, ETextStyle style, std::string* file, int* faceIndex) {
+bool FindSystemFont(const char* family, ETextStyle style, SystemFont* font) {
   if (!family || !*family) return false;
-  std::wstring face = Widen(family);
-  if (style == ETextStyle::Bold) face += L" Bold";
-  if (style == ETextStyle::Italic) face += L" Italic";
-  std::wstring path = RegisteredFile(face);
-  if (path.empty()) return false;
-  if (path.find(L'\\') == std::wstring::npos) path = FontsFolder() + path;   // a bare name lives in the font folder
-  if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) return false;
-  *file = Narrow(path);
-  *faceIndex = 0;
-  return !file->empty();
+  const std::wstring wanted = Widen(family);
+  if (wanted.empty() || wanted.size() >= LF_FACESIZE) return false;
+  LOGFONTW request{};
+  request.lfHeight = kQueryHeight;
+  request.lfWeight = style == ETextStyle::Bold ? FW_BOLD : FW_NORMAL;
+  request.lfItalic = style == ETextStyle::Italic;
+  request.lfCharSet = DEFAULT_CHARSET;
+  request.lfOutPrecision = OUT_TT_ONLY_PRECIS;   // TrueType/OpenType outlines only
+  wcsncpy(request.lfFaceName, wanted.c_str(), LF_FACESIZE - 1);
+
+  MemoryDC memory;
+  if (!memory.dc) return false;
+  memory.font = CreateFontIndirectW(&request);
+  if (!memory.font) return false;
+  memory.previous = SelectObject(memory.dc, memory.font);
+  wchar_t face[LF_FACESIZE] = {};
+  if (GetTextFaceW(memory.dc, LF_FACESIZE, face) <= 0 || _wcsicmp(face, wanted.c_str()) != 0) return false;
+  if (!FaceHasStyle(memory.dc, style)) return false;
+
+  int faceIndex = 0;
+  Bytes bytes = FontData(memory.dc, kCollectionTag);
+  if (!bytes.empty()) {
+    faceIndex = FaceInCollection(bytes, TableDirectory(memory.dc));
+    if (faceIndex < 0) return false;
+  } else {
+    bytes = FontData(memory.dc, 0);
+    if (bytes.empty()) return false;
+  }
+  font->bytes = std::make_shared<const Bytes>(std::move(bytes));
+  font->file = "GDI:" + std::string(family) + (style == ETextStyle::Bold ? " Bold" : style == ETextStyle::Italic ? " Italic" : "");
+  font->faceIndex = faceIndex;
+  return true;
 }
 
 } // namespace iplug::igraphics

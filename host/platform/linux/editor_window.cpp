@@ -107,6 +107,28 @@ class EditorWindow::Frame final : public Steinberg::IPlugFrame, public Linux::IR
     return left;
   }
 
+  // Calls the due timers; returns how many.
+  int dispatchTimers() {
+    const Clock::time_point now = Clock::now();
+    std::vector<Linux::ITimerHandler*> due;
+    for (Frame::Timer& t : timers) {
+      if (t.due > now) continue;
+      // The next tick keeps the rhythm unless the loop fell a whole interval behind.
+      t.due += t.interval;
+      if (t.due <= now) t.due = now + t.interval;
+      due.push_back(t.handler);
+    }
+    int called = 0;
+    for (Linux::ITimerHandler* handler : due) {
+      const bool stillRegistered = std::any_of(timers.begin(), timers.end(),
+                                               [&](const Frame::Timer& t) { return t.handler == handler; });
+      if (!stillRegistered) continue;
+      handler->onTimer();
+      ++called;
+    }
+    return called;
+  }
+
   std::vector<Handler> handlers;
   std::vector<Timer> timers;
   int resizeViewCalls = 0;
@@ -235,29 +257,8 @@ bool EditorWindow::pumpOnce(int timeoutMs) {
       ++called;
     }
   }
-  called += dispatchTimers();
+  called += frame_->dispatchTimers();
   return called > 0;
-}
-
-int EditorWindow::dispatchTimers() {
-  const Clock::time_point now = Clock::now();
-  std::vector<Linux::ITimerHandler*> due;
-  for (Frame::Timer& t : frame_->timers) {
-    if (t.due > now) continue;
-    // The next tick keeps the rhythm unless the loop fell a whole interval behind.
-    t.due += t.interval;
-    if (t.due <= now) t.due = now + t.interval;
-    due.push_back(t.handler);
-  }
-  int called = 0;
-  for (Linux::ITimerHandler* handler : due) {
-    const bool stillRegistered = std::any_of(frame_->timers.begin(), frame_->timers.end(),
-                                             [&](const Frame::Timer& t) { return t.handler == handler; });
-    if (!stillRegistered) continue;
-    handler->onTimer();
-    ++called;
-  }
-  return called;
 }
 
 void EditorWindow::runFor(int milliseconds) {
@@ -272,7 +273,7 @@ int EditorWindow::resizeViewCalls() const { return frame_->resizeViewCalls; }
 Steinberg::ViewRect EditorWindow::lastResizeViewRequest() const { return frame_->lastRequest; }
 void EditorWindow::setRefuseResizeView(bool refuse) { frame_->refuse = refuse; }
 
-unsigned long EditorWindow::viewWindow() const {
+std::uintptr_t EditorWindow::viewWindow() const {
   auto* dpy = static_cast<Display*>(display_);
   Window root = 0, parent = 0, *children = nullptr;
   unsigned int count = 0;
@@ -291,7 +292,7 @@ void EditorWindow::parentSize(int* width, int* height) const {
 
 void EditorWindow::viewWindowSize(int* width, int* height) const {
   *width = *height = 0;
-  const unsigned long child = viewWindow();
+  const Window child = viewWindow();
   XWindowAttributes attrs;
   if (child && XGetWindowAttributes(static_cast<Display*>(display_), child, &attrs)) {
     *width = attrs.width;
@@ -301,7 +302,7 @@ void EditorWindow::viewWindowSize(int* width, int* height) const {
 
 uint32_t EditorWindow::viewPixel(int x, int y) const {
   auto* dpy = static_cast<Display*>(display_);
-  const unsigned long child = viewWindow();
+  const Window child = viewWindow();
   if (!child) return 0;
   XImage* image = XGetImage(dpy, child, x, y, 1, 1, AllPlanes, ZPixmap);
   if (!image) return 0;
@@ -346,11 +347,11 @@ void EditorWindow::click(int x, int y, int button) {
   releaseButton(button);
 }
 
-void EditorWindow::key(unsigned long keysym, bool down) {
+void EditorWindow::key(unsigned long code, bool down) {
   auto* dpy = static_cast<Display*>(display_);
-  const KeyCode code = XKeysymToKeycode(dpy, keysym);
-  if (!code) return;
-  XTestFakeKeyEvent(dpy, code, down ? True : False, CurrentTime);
+  const KeyCode keycode = XKeysymToKeycode(dpy, code);
+  if (!keycode) return;
+  XTestFakeKeyEvent(dpy, keycode, down ? True : False, CurrentTime);
   XSync(dpy, False);
 }
 
