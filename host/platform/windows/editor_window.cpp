@@ -177,14 +177,16 @@ void EditorWindow::close() {
 bool EditorWindow::pumpOnce(int timeoutMs) {
   MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(std::max(0, timeoutMs)), QS_ALLINPUT,
                               MWMO_INPUTAVAILABLE);
-  bool handled = false;
+  // The messages queued now: ones that handling them queues wait for the next call.
+  int handled = 0;
   MSG message;
-  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+  for (int left = static_cast<int>(GetQueueStatus(QS_ALLINPUT) >> 16) + 1;
+       left > 0 && PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE); --left) {
     TranslateMessage(&message);
     DispatchMessageW(&message);
-    handled = true;
+    ++handled;
   }
-  return handled;
+  return handled > 0;
 }
 
 void EditorWindow::runFor(int milliseconds) {
