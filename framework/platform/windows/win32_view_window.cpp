@@ -356,6 +356,12 @@ void Win32ViewWindow::OpenPendingMenu() {
     mGraphics.OnMouseUp(static_cast<float>(p.x), static_cast<float>(p.y), mod);
   }
   request.done(command > 0 ? command - 1 : -1);
+  // A menu asked for while this one was open opens now.
+  if (*alive && mPendingMenu && !PostMessageW(mWindow, kShowMenuMessage, 0, 0)) {
+    std::function<void(int)> dropped = std::move(mPendingMenu->done);
+    mPendingMenu.reset();
+    dropped(-1);
+  }
 }
 
 void Win32ViewWindow::ButtonDown(int button, bool doubleClick, WPARAM keys, LPARAM position) {
