@@ -26,6 +26,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
@@ -204,12 +205,22 @@ bool Near(uint32_t a, uint32_t b, int tolerance = 2) {
   return true;
 }
 
+// Wine creates and destroys X windows while the test walks the window tree:
+// a window gone between listing and asking is not an error of the test
+// (Xlib's default handler would end the program).
+int IgnoreVanishedWindow(Display*, XErrorEvent* error) {
+  if (error->error_code == BadWindow || error->error_code == BadDrawable || error->error_code == BadMatch) return 0;
+  std::fprintf(stderr, "X error %d (request %d)\n", error->error_code, error->request_code);
+  return 0;
+}
+
 class WindowsEditor : public ::testing::Test {
 protected:
   static void SetUpTestSuite() {
     bool missing = false;
     server = Xvfb::Start(&setupError, &missing);
     if (!server) return;
+    XSetErrorHandler(IgnoreVanishedWindow);
     display = XOpenDisplay(server->DisplayName().c_str());
     int eventBase, errorBase, major, minor;
     if (!display || !XTestQueryExtension(display, &eventBase, &errorBase, &major, &minor)) {

@@ -72,8 +72,17 @@ ProgramResult runProgram(const std::filesystem::path& program, const std::vector
   startup.hStdError = err;
   PROCESS_INFORMATION process{};
   ProgramResult result;
-  if (CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr, workingDir.c_str(), &startup,
-                     &process)) {
+  // Under a loaded Wine a process start can fail for a moment; a few tries
+  // tell that apart from a program that cannot start at all.
+  bool started = false;
+  DWORD startError = 0;
+  for (int attempt = 0; attempt < 3 && !started; ++attempt) {
+    if (attempt > 0) Sleep(200);
+    started = CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr, workingDir.c_str(),
+                             &startup, &process) != 0;
+    if (!started) startError = GetLastError();
+  }
+  if (started) {
     WaitForSingleObject(process.hProcess, INFINITE);
     DWORD code = 0;
     if (GetExitCodeProcess(process.hProcess, &code)) result.status = static_cast<int>(code);
@@ -83,7 +92,7 @@ ProgramResult runProgram(const std::filesystem::path& program, const std::vector
   CloseHandle(out);
   CloseHandle(err);
   result.out = slurp(outPath);
-  result.err = slurp(errPath);
+  result.err = started ? slurp(errPath) : "cannot start " + program.string() + ": error " + std::to_string(startError);
   std::filesystem::remove(outPath);
   std::filesystem::remove(errPath);
   return result;
