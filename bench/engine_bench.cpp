@@ -1,6 +1,12 @@
 // engine_bench: cost of the spectral engine per second of 48 kHz stereo audio
 // in 256-sample blocks, for every FFT size and mode, against a floor measured
-// in the same run, and the cost of a minute of silence after music.
+// in the same run, the cost of a minute of silence after music, and the cost
+// of small host blocks (32 samples) against large ones (1024) at Normal 1024.
+//
+// Every benchmark warms up before it is measured and runs five repetitions,
+// interleaved at random with the others; the table takes each one's fastest
+// repetition, the least disturbed by other work on the machine.
+// --simd=baseline|avx2|avx512 runs the engine with that instruction set.
 //
 // Floor: the least work an STFT of the engine's geometry can do with an
 // optimised FFT (FFTW): per hop of fftSize/8 samples it windows both
@@ -13,6 +19,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <map>
 #include <memory>
 #include <numbers>
@@ -20,6 +27,7 @@
 #include <string>
 #include <vector>
 
+#include "dsp/simd.h"
 #include "dsp/spectral_engine.h"
 #include "plugin/param_table.h"
 
@@ -27,6 +35,8 @@ namespace {
 
 constexpr double kSampleRate = 48000.0;
 constexpr int kBlockFrames = 256;
+constexpr int kRepetitions = 5;
+constexpr double kWarmUpSeconds = 0.2;
 constexpr int kSizes[3] = {512, 1024, 2048};
 const char* const kModeNames[3] = {"Cut", "Boost", "Tame"};
 
@@ -155,14 +165,15 @@ const Programme& programme() {
 
 // Plays the programme in blocks, cycling; keeps its own position.
 struct BlockSource {
+  int frames = kBlockFrames;
   int pos = 0;
   const double* in[2];
   void next() {
     const Programme& p = programme();
-    if (pos + kBlockFrames > static_cast<int>(p.left.size())) pos = 0;
+    if (pos + frames > static_cast<int>(p.left.size())) pos = 0;
     in[0] = p.left.data() + pos;
     in[1] = p.right.data() + pos;
-    pos += kBlockFrames;
+    pos += frames;
   }
 };
 
@@ -198,6 +209,10 @@ void BM_Floor(benchmark::State& state) {
   std::vector<double> outL(kBlockFrames), outR(kBlockFrames);
   double* out[2] = {outL.data(), outR.data()};
   BlockSource source;
+  for (int i = 0; i < 375; ++i) {   // two seconds, as for the engine
+    source.next();
+    floor.process(source.in, out, kBlockFrames);
+  }
   for (auto _ : state) {
     source.next();
     floor.process(source.in, out, kBlockFrames);
@@ -223,18 +238,51 @@ void BM_EngineSilenceAfterMusic(benchmark::State& state) {
   }
 }
 
-BENCHMARK(BM_Floor)->DenseRange(0, 2)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_Engine)->ArgsProduct({{0, 1, 2}, {0, 1, 2}})->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_EngineSilenceAfterMusic)->DenseRange(0, 2)->Iterations(11250)->Unit(benchmark::kMicrosecond);
+// Engine at Normal 1024, Cut, in host blocks of range(0) samples; the
+// time per iteration covers 1024 samples whatever the block size.
+void BM_EngineBlockSize(benchmark::State& state) {
+  const int frames = static_cast<int>(state.range(0));
+  auto engine = makeEngine(1, 0);
+  std::vector<double> outL(1024), outR(1024);
+  BlockSource source;
+  source.frames = frames;
+  auto play1024 = [&] {
+    for (int done = 0; done < 1024; done += frames) {
+      source.next();
+      double* out[2] = {outL.data() + done, outR.data() + done};
+      varnock::processSamples(*engine, source.in, out, frames);
+    }
+  };
+  for (int i = 0; i < 94; ++i) play1024();   // two seconds
+  for (auto _ : state) {
+    play1024();
+    benchmark::DoNotOptimize(outL.data());
+  }
+}
 
-// Collects CPU time per block, then prints cost per second of audio, real-time
-// factors and the engine/floor ratios.
+BENCHMARK(BM_Floor)->DenseRange(0, 2)->Unit(benchmark::kMicrosecond)->MinWarmUpTime(kWarmUpSeconds)
+    ->Repetitions(kRepetitions);
+BENCHMARK(BM_Engine)->ArgsProduct({{0, 1, 2}, {0, 1, 2}})->Unit(benchmark::kMicrosecond)
+    ->MinWarmUpTime(kWarmUpSeconds)->Repetitions(kRepetitions);
+BENCHMARK(BM_EngineSilenceAfterMusic)->DenseRange(0, 2)->Iterations(11250)->Unit(benchmark::kMicrosecond)
+    ->Repetitions(kRepetitions);
+BENCHMARK(BM_EngineBlockSize)->Arg(32)->Arg(1024)->Unit(benchmark::kMicrosecond)->MinWarmUpTime(kWarmUpSeconds)
+    ->Repetitions(kRepetitions);
+
+// Collects the least CPU time per iteration over the repetitions, then prints
+// cost per second of audio, real-time factors and the engine/floor ratios.
 struct RatioReporter : benchmark::ConsoleReporter {
   std::map<std::string, double> secondsPerBlock;
   void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& run : runs)
-      if (run.run_type == Run::RT_Iteration)
-        secondsPerBlock[run.benchmark_name()] = run.cpu_accumulated_time / static_cast<double>(run.iterations);
+    for (const Run& run : runs) {
+      if (run.run_type != Run::RT_Iteration) continue;
+      const double seconds = run.cpu_accumulated_time / static_cast<double>(run.iterations);
+      // Keyed by function and arguments, e.g. "BM_Engine/1/2".
+      const std::string key =
+          run.run_name.function_name + (run.run_name.args.empty() ? "" : "/" + run.run_name.args);
+      auto [entry, added] = secondsPerBlock.emplace(key, seconds);
+      if (!added && seconds < entry->second) entry->second = seconds;
+    }
     ConsoleReporter::ReportRuns(runs);
   }
 };
@@ -242,12 +290,34 @@ struct RatioReporter : benchmark::ConsoleReporter {
 } // namespace
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
+  std::vector<char*> args;
+  bool interleavingChosen = false;
+  for (int i = 0; i < argc; ++i) {
+    if (std::strncmp(argv[i], "--simd=", 7) == 0) {
+      bool found = false;
+      for (int level = 0; level < varnock::kSimdLevelCount; ++level)
+        if (std::strcmp(argv[i] + 7, varnock::simdLevelName(static_cast<varnock::SimdLevel>(level))) == 0)
+          found = varnock::useSimdLevel(static_cast<varnock::SimdLevel>(level));
+      if (!found) {
+        std::fprintf(stderr, "unknown or unsupported instruction set: %s\n", argv[i] + 7);
+        return 1;
+      }
+      continue;
+    }
+    if (std::strncmp(argv[i], "--benchmark_enable_random_interleaving", 38) == 0) interleavingChosen = true;
+    args.push_back(argv[i]);
+  }
+  char interleave[] = "--benchmark_enable_random_interleaving=true";
+  if (!interleavingChosen) args.push_back(interleave);
+  int count = static_cast<int>(args.size());
+  benchmark::Initialize(&count, args.data());
   RatioReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
   const double blocksPerSecond = kSampleRate / kBlockFrames;
   auto costMs = [&](const std::string& name) { return reporter.secondsPerBlock[name] * blocksPerSecond * 1e3; };
-  std::printf("\n48 kHz stereo, %d-sample blocks; cost in ms of CPU per second of audio\n", kBlockFrames);
+  std::printf("\n48 kHz stereo, %d-sample blocks, engine instruction set %s; cost in ms of CPU per second of audio"
+              " (fastest of %d repetitions)\n",
+              kBlockFrames, varnock::simdLevelName(varnock::activeSimdLevel()), kRepetitions);
   std::printf("%-6s %-6s %10s %10s %10s %12s\n", "fft", "mode", "engine ms", "floor ms", "eng/floor", "real-time x");
   for (int s = 0; s < 3; ++s) {
     const double floorMs = costMs("BM_Floor/" + std::to_string(s));
@@ -259,12 +329,19 @@ int main(int argc, char** argv) {
     }
   }
   for (int m = 0; m < 3; ++m) {
-    const double silenceMs = costMs("BM_EngineSilenceAfterMusic/" + std::to_string(m) + "/iterations:11250");
+    const double silenceMs = costMs("BM_EngineSilenceAfterMusic/" + std::to_string(m));
     const double musicMs = costMs("BM_Engine/1/" + std::to_string(m));
     if (silenceMs > 0.0 && musicMs > 0.0)
       std::printf("1024 %-5s silence after music: %.3f ms/s (music %.3f ms/s, ratio %.2f)\n", kModeNames[m],
                   silenceMs, musicMs, silenceMs / musicMs);
   }
+  // One iteration of BM_EngineBlockSize is 1024 samples.
+  const double perSecond = kSampleRate / 1024.0 * 1e3;
+  const double small = reporter.secondsPerBlock["BM_EngineBlockSize/32"] * perSecond;
+  const double large = reporter.secondsPerBlock["BM_EngineBlockSize/1024"] * perSecond;
+  if (small > 0.0 && large > 0.0)
+    std::printf("1024 Cut   32-sample blocks: %.3f ms/s, 1024-sample blocks: %.3f ms/s (ratio %.2f)\n", small, large,
+                small / large);
   std::printf("sizeof(SpectralEngine) = %zu bytes\n", sizeof(varnock::SpectralEngine));
   return 0;
 }

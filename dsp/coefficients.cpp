@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "dsp/frame.h"
+#include "dsp/portable_math.h"
 #include "dsp/spectral_engine.h"
 #include "dsp/stft.h"
 
@@ -34,7 +35,7 @@ void restartStream(SpectralEngine& e, int size) {
 }
 
 // One-pole coefficient for a time constant of tauSeconds at one frame per framePeriod.
-double onePole(double framePeriod, double tauSeconds) { return 1.0 - std::exp(-framePeriod / tauSeconds); }
+double onePole(double framePeriod, double tauSeconds) { return 1.0 - math::exp(-framePeriod / tauSeconds); }
 
 // Range weight (1 inside Freq Low .. Freq High, falling to 0 half an octave
 // outside), threshold tilt around 1 kHz, and the Tame neighbour spans.
@@ -42,14 +43,14 @@ void buildBinCurves(SpectralEngine& e) {
   const double tiltDbPerOct = e.paramSnapshot.tiltDbPerOctave;
   for (int k = 0; k <= e.lastBin; ++k) {
     const double hz = std::max(1.0, k * e.sampleRate / e.fftSize);    // bin 0 counts as 1 Hz
-    const double above = std::log2(hz / e.rangeHighHz);                 // octaves above the range
-    const double below = std::log2(e.rangeLowHz / hz);                  // octaves below the range
+    const double above = math::log2(hz / e.rangeHighHz);                 // octaves above the range
+    const double below = math::log2(e.rangeLowHz / hz);                  // octaves below the range
     const double outside = std::max(0.0, std::max(above, below));
     e.rangeWeight[k] = std::max(0.0, 1.0 - 2.0 * outside);
-    e.tiltDb[k] = tiltDbPerOct * std::log2(hz / 1000.0);
+    e.tiltDb[k] = tiltDbPerOct * math::log2(hz / 1000.0);
 
     e.binThresholdDb[k] = e.thresholdDb - e.tiltDb[k];
-    e.thresholdFactor[k] = std::exp(e.binThresholdDb[k] * kDbToLinear);
+    e.thresholdFactor[k] = math::exp(e.binThresholdDb[k] * kDbToLinear);
 
     int lo = std::max(0, static_cast<int>(std::floor(k * e.widthLoFactor)));
     int hi = std::min(e.lastBin, static_cast<int>(std::ceil(k * e.widthHiFactor)));
@@ -92,10 +93,10 @@ void coefficientPass(SpectralEngine& e) {
   e.smoothRadius = std::clamp(static_cast<int>(std::floor(std::clamp(p.smoothBins, 0.0, 16.0) + 0.5)), 0,
                               SpectralEngine::kMaxSmoothRadius);
   e.mixAmount = p.mixPercent / 100.0;
-  e.trimGain = std::exp(p.trimDb * kDbToLinear);
+  e.trimGain = math::exp(p.trimDb * kDbToLinear);
   e.deltaOn = p.delta > 0.5;
-  e.widthLoFactor = std::pow(2.0, -p.widthOctaves * 0.5);
-  e.widthHiFactor = std::pow(2.0, p.widthOctaves * 0.5);
+  e.widthLoFactor = math::exp2(-p.widthOctaves * 0.5);
+  e.widthHiFactor = math::exp2(p.widthOctaves * 0.5);
   e.rangeLowHz = p.freqLowHz;
   e.rangeHighHz = std::max(p.freqLowHz * 1.01, p.freqHighHz);
 

@@ -5,19 +5,23 @@
 #include <cmath>
 
 #include "dsp/frame.h"
+#include "dsp/portable_math.h"
 #include "dsp/simd.h"
 
 namespace varnock {
 namespace {
 
 // Root of the mean power of the two channels in each bin.
-VARNOCK_CLONES
-void measureMagnitudes(const double* __restrict lRe, const double* __restrict lIm, const double* __restrict rRe,
-                       const double* __restrict rIm, double* __restrict mag, int count) {
+VARNOCK_KERNEL_BODY void measureMagnitudesBody(const double* __restrict lRe, const double* __restrict lIm,
+                                               const double* __restrict rRe, const double* __restrict rIm,
+                                               double* __restrict mag, int count) {
 #pragma omp simd
   for (int k = 0; k < count; ++k)
     mag[k] = std::sqrt(0.5 * ((lRe[k] * lRe[k] + lIm[k] * lIm[k]) + (rRe[k] * rRe[k] + rIm[k] * rIm[k])));
 }
+VARNOCK_DISPATCH(void, measureMagnitudes,
+                 (const double* lRe, const double* lIm, const double* rRe, const double* rIm, double* mag, int count),
+                 (lRe, lIm, rRe, rIm, mag, count))
 
 // Knee curve: 0 below the threshold, 1 at threshold + knee, smoothstep between.
 inline double kneeCurve(double x) {
@@ -27,9 +31,9 @@ inline double kneeCurve(double x) {
 
 // Cut / Boost after the first frame: compares each magnitude with the
 // reference as it stood before this frame, then moves the reference
-// (rising with bgRiseCoef, falling with bgFallCoef).
-VARNOCK_CLONES
-void compareWithReference(SpectralEngine& e, int count) {
+// (rising with bgRiseCoef, falling with bgFallCoef). The level ratios pass
+// through frameKnee for the vector log10.
+VARNOCK_KERNEL_BODY void compareWithReferenceBody(SpectralEngine& e, int count) {
   const double* __restrict mag = e.frameMag;
   const double* __restrict thresholdDb = e.binThresholdDb;
   const double* __restrict weight = e.rangeWeight;
@@ -41,10 +45,13 @@ void compareWithReference(SpectralEngine& e, int count) {
   const double rise = e.bgRiseCoef;
   const double fall = e.bgFallCoef;
 #pragma omp simd
+  for (int k = 0; k < count; ++k) knee[k] = (mag[k] + 0.001) / (reference[k] + 0.001);
+  math::log10InPlace(knee, count);
+#pragma omp simd
   for (int k = 0; k < count; ++k) {
     const double m = mag[k];
     const double r = reference[k];
-    const double excessDb = 20.0 * log10((m + 0.001) / (r + 0.001));
+    const double excessDb = 20.0 * knee[k];
     const double s = kneeCurve((excessDb - thresholdDb[k]) / kneeDb);
     knee[k] = s;
     target[k] = signedDepthDb * s * weight[k];
@@ -52,11 +59,11 @@ void compareWithReference(SpectralEngine& e, int count) {
     reference[k] = r + (m - r) * coef;
   }
 }
+VARNOCK_DISPATCH(void, compareWithReference, (SpectralEngine & e, int count), (e, count))
 
 // Tame, first pass: power per bin, smoothed over time after the first frame,
 // and its level in dB with a floor of -100 dB.
-VARNOCK_CLONES
-void measureSmoothedLevels(SpectralEngine& e, int count, bool smooth) {
+VARNOCK_KERNEL_BODY void measureSmoothedLevelsBody(SpectralEngine& e, int count, bool smooth) {
   const double* __restrict lRe = spectrumRe(e.spectrumL);
   const double* __restrict lIm = spectrumIm(e.spectrumL);
   const double* __restrict rRe = spectrumRe(e.spectrumR);
@@ -71,14 +78,17 @@ void measureSmoothedLevels(SpectralEngine& e, int count, bool smooth) {
     mag[k] = std::sqrt(p);
     if (smooth) p = reference[k] + (p - reference[k]) * coef;
     reference[k] = p;
-    levelDb[k] = 10.0 * log10(p + 1e-10);
+    levelDb[k] = p + 1e-10;
   }
+  math::log10InPlace(levelDb, count);
+#pragma omp simd
+  for (int k = 0; k < count; ++k) levelDb[k] = 10.0 * levelDb[k];
 }
+VARNOCK_DISPATCH(void, measureSmoothedLevels, (SpectralEngine & e, int count, bool smooth), (e, count, smooth))
 
 // Tame, second pass: each bin's level against the mean level of the bins in
 // its Width span (without the bin itself), read from the running sum.
-VARNOCK_CLONES
-void compareWithNeighbours(SpectralEngine& e, int count) {
+VARNOCK_KERNEL_BODY void compareWithNeighboursBody(SpectralEngine& e, int count) {
   const double* __restrict levelDb = e.levelDb;
   const double* __restrict prefix = e.levelPrefix;
   const int* __restrict lowBin = e.tameLowBin;
@@ -100,9 +110,11 @@ void compareWithNeighbours(SpectralEngine& e, int count) {
     const double s = kneeCurve((levelDb[k] - meanDb - t) / kneeDb);
     knee[k] = s;
     target[k] = negDepthDb * s * weight[k];
-    thresholdMag[k] = exp((meanDb + t) * 0.05 * 2.302585093);
+    thresholdMag[k] = (meanDb + t) * 0.05 * 2.302585093;
   }
+  math::expInPlace(thresholdMag, count);
 }
+VARNOCK_DISPATCH(void, compareWithNeighbours, (SpectralEngine & e, int count), (e, count))
 
 } // namespace
 

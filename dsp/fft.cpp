@@ -1,9 +1,9 @@
 #include "dsp/fft.h"
 
-#include <cmath>
 #include <cstring>
 #include <numbers>
 
+#include "dsp/portable_math.h"
 #include "dsp/simd.h"
 
 namespace varnock {
@@ -21,8 +21,8 @@ struct TwiddleTable {
       for (int span = 2; span <= kMaxFftPoints; span *= 2) {
         const double magnitude = 2.0 * std::numbers::pi / span;
         const double theta = direction == 0 ? -magnitude : magnitude;
-        const double c = std::cos(theta);
-        const double d = std::sin(theta);
+        const double c = math::cos(theta);
+        const double d = math::sin(theta);
         const int half = span / 2;
         double wr = 1.0;
         double wi = 0.0;
@@ -41,7 +41,8 @@ struct TwiddleTable {
 const TwiddleTable kTwiddles;
 
 // Eight lanes of doubles; GCC lowers the operations to the widest vectors of
-// the target clone (one AVX-512 register, two AVX2 or four SSE2 registers).
+// the variant's instruction set (one AVX-512 register, two AVX2 or four SSE2
+// registers).
 using V8 = double __attribute__((vector_size(64)));
 using Lanes = long long __attribute__((vector_size(64)));
 
@@ -207,10 +208,10 @@ int bitReversed(int i, int n) {
   return r;
 }
 
-VARNOCK_CLONES
-void fftFromNaturalOrder(const double* srcRe, const double* srcIm, double* re, double* im, int n,
-                         FftDirection direction) {
-  const int d = direction == FftDirection::Forward ? 0 : 1;
+namespace {
+
+VARNOCK_KERNEL_BODY void transformBody(const double* srcRe, const double* srcIm, double* re, double* im, int n,
+                                       int d) {
   const double* wr = kTwiddles.re[d];
   const double* wi = kTwiddles.im[d];
   if (n < 64) {
@@ -223,6 +224,15 @@ void fftFromNaturalOrder(const double* srcRe, const double* srcIm, double* re, d
   }
   permuteAndFirstStages(srcRe, srcIm, re, im, n, wr, wi);
   laterStages(re, im, n, wr, wi);
+}
+VARNOCK_DISPATCH(void, transform, (const double* srcRe, const double* srcIm, double* re, double* im, int n, int d),
+                 (srcRe, srcIm, re, im, n, d))
+
+} // namespace
+
+void fftFromNaturalOrder(const double* srcRe, const double* srcIm, double* re, double* im, int n,
+                         FftDirection direction) {
+  transform(srcRe, srcIm, re, im, n, direction == FftDirection::Forward ? 0 : 1);
 }
 
 } // namespace varnock

@@ -2,15 +2,16 @@
 
 #include <cmath>
 
-#include "dsp/stft.h"
+#include "dsp/portable_math.h"
 #include "dsp/simd.h"
+#include "dsp/stft.h"
 
 namespace varnock {
 namespace {
 
 // Sums of 2r+1 edge-clamped targets per bin, added in index order.
-VARNOCK_CLONES
-void sumWindows(const double* __restrict padded, double* __restrict sums, int count, int radius) {
+VARNOCK_KERNEL_BODY void sumWindowsBody(const double* __restrict padded, double* __restrict sums, int count,
+                                        int radius) {
   for (int k = 0; k < count; ++k) sums[k] = 0.0;
   for (int offset = 0; offset <= 2 * radius; ++offset) {
     const double* __restrict row = padded + offset;
@@ -18,11 +19,12 @@ void sumWindows(const double* __restrict padded, double* __restrict sums, int co
     for (int k = 0; k < count; ++k) sums[k] = sums[k] + row[k];
   }
 }
+VARNOCK_DISPATCH(void, sumWindows, (const double* padded, double* sums, int count, int radius),
+                 (padded, sums, count, radius))
 
 // Attack when the target lies further from 0 dB than the gain, release
-// otherwise; returns the largest |gain|.
-VARNOCK_CLONES
-double moveGains(SpectralEngine& e, int count) {
+// otherwise; the linear gains; returns the largest |gain|.
+VARNOCK_KERNEL_BODY double moveGainsBody(SpectralEngine& e, int count) {
   const double* __restrict target = e.smoothedTargetDb;
   const double* __restrict current = e.gainDb;
   double* __restrict next = e.frameGainDb;
@@ -37,15 +39,17 @@ double moveGains(SpectralEngine& e, int count) {
     const double coef = std::fabs(u) > std::fabs(g) ? attack : release;
     g = g + (u - g) * coef;
     next[k] = g;
-    linear[k] = exp(g * kDbToLinear);
+    linear[k] = g * kDbToLinear;
     largest = std::fabs(g) > largest ? std::fabs(g) : largest;
   }
+  math::expInPlace(linear, count);
   return largest;
 }
+VARNOCK_DISPATCH(double, moveGains, (SpectralEngine & e, int count), (e, count))
 
 // Multiplies bins 0 .. n/2 and their mirrors n-k (0 < k < n/2) by the bin's gain.
-VARNOCK_CLONES
-void scaleSpectrum(double* __restrict re, double* __restrict im, const double* __restrict gain, int n) {
+VARNOCK_KERNEL_BODY void scaleSpectrumBody(double* __restrict re, double* __restrict im,
+                                           const double* __restrict gain, int n) {
   const int lastBin = n / 2;
 #pragma omp simd
   for (int k = 0; k <= lastBin; ++k) {
@@ -58,6 +62,7 @@ void scaleSpectrum(double* __restrict re, double* __restrict im, const double* _
     im[n - k] = im[n - k] * gain[k];
   }
 }
+VARNOCK_DISPATCH(void, scaleSpectrum, (double* re, double* im, const double* gain, int n), (re, im, gain, n))
 
 } // namespace
 

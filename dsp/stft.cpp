@@ -1,15 +1,15 @@
 #include "dsp/stft.h"
 
-#include <cmath>
 #include <numbers>
 
 #include "dsp/fft.h"
+#include "dsp/portable_math.h"
 
 namespace varnock {
 
 void buildStftTables(SpectralEngine& engine) {
   const int n = engine.fftSize;
-  for (int i = 0; i < n; ++i) engine.analysisWindow[i] = 0.5 - 0.5 * std::cos(2.0 * std::numbers::pi * i / n);
+  for (int i = 0; i < n; ++i) engine.analysisWindow[i] = 0.5 - 0.5 * math::cos(2.0 * std::numbers::pi * i / n);
   engine.olaScale = 1.0 / (3.0 * n);
 }
 
