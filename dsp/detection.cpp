@@ -33,7 +33,7 @@ inline double kneeCurve(double x) {
 // reference as it stood before this frame, then moves the reference
 // (rising with bgRiseCoef, falling with bgFallCoef). The level ratios pass
 // through frameKnee for the vector log10.
-VARNOCK_KERNEL_BODY void compareWithReferenceBody(SpectralEngine& e, int count) {
+template <class V> VARNOCK_KERNEL_BODY void compareWithReferenceBody(SpectralEngine& e, int count) {
   const double* __restrict mag = e.frameMag;
   const double* __restrict thresholdDb = e.binThresholdDb;
   const double* __restrict weight = e.rangeWeight;
@@ -46,7 +46,7 @@ VARNOCK_KERNEL_BODY void compareWithReferenceBody(SpectralEngine& e, int count) 
   const double fall = e.bgFallCoef;
 #pragma omp simd
   for (int k = 0; k < count; ++k) knee[k] = (mag[k] + 0.001) / (reference[k] + 0.001);
-  math::log10InPlace(knee, count);
+  math::log10InPlace<V>(knee, count);
 #pragma omp simd
   for (int k = 0; k < count; ++k) {
     const double m = mag[k];
@@ -59,11 +59,11 @@ VARNOCK_KERNEL_BODY void compareWithReferenceBody(SpectralEngine& e, int count) 
     reference[k] = r + (m - r) * coef;
   }
 }
-VARNOCK_DISPATCH(void, compareWithReference, (SpectralEngine & e, int count), (e, count))
+VARNOCK_DISPATCH_LANES(void, compareWithReference, (SpectralEngine & e, int count), (e, count))
 
 // Tame, first pass: power per bin, smoothed over time after the first frame,
 // and its level in dB with a floor of -100 dB.
-VARNOCK_KERNEL_BODY void measureSmoothedLevelsBody(SpectralEngine& e, int count, bool smooth) {
+template <class V> VARNOCK_KERNEL_BODY void measureSmoothedLevelsBody(SpectralEngine& e, int count, bool smooth) {
   const double* __restrict lRe = spectrumRe(e.spectrumL);
   const double* __restrict lIm = spectrumIm(e.spectrumL);
   const double* __restrict rRe = spectrumRe(e.spectrumR);
@@ -80,15 +80,15 @@ VARNOCK_KERNEL_BODY void measureSmoothedLevelsBody(SpectralEngine& e, int count,
     reference[k] = p;
     levelDb[k] = p + 1e-10;
   }
-  math::log10InPlace(levelDb, count);
+  math::log10InPlace<V>(levelDb, count);
 #pragma omp simd
   for (int k = 0; k < count; ++k) levelDb[k] = 10.0 * levelDb[k];
 }
-VARNOCK_DISPATCH(void, measureSmoothedLevels, (SpectralEngine & e, int count, bool smooth), (e, count, smooth))
+VARNOCK_DISPATCH_LANES(void, measureSmoothedLevels, (SpectralEngine & e, int count, bool smooth), (e, count, smooth))
 
 // Tame, second pass: each bin's level against the mean level of the bins in
 // its Width span (without the bin itself), read from the running sum.
-VARNOCK_KERNEL_BODY void compareWithNeighboursBody(SpectralEngine& e, int count) {
+template <class V> VARNOCK_KERNEL_BODY void compareWithNeighboursBody(SpectralEngine& e, int count) {
   const double* __restrict levelDb = e.levelDb;
   const double* __restrict prefix = e.levelPrefix;
   const int* __restrict lowBin = e.tameLowBin;
@@ -112,9 +112,9 @@ VARNOCK_KERNEL_BODY void compareWithNeighboursBody(SpectralEngine& e, int count)
     target[k] = negDepthDb * s * weight[k];
     thresholdMag[k] = (meanDb + t) * 0.05 * 2.302585093;
   }
-  math::expInPlace(thresholdMag, count);
+  math::expInPlace<V>(thresholdMag, count);
 }
-VARNOCK_DISPATCH(void, compareWithNeighbours, (SpectralEngine & e, int count), (e, count))
+VARNOCK_DISPATCH_LANES(void, compareWithNeighbours, (SpectralEngine & e, int count), (e, count))
 
 } // namespace
 

@@ -24,7 +24,7 @@ VARNOCK_DISPATCH(void, sumWindows, (const double* padded, double* sums, int coun
 
 // Attack when the target lies further from 0 dB than the gain, release
 // otherwise; the linear gains; returns the largest |gain|.
-VARNOCK_KERNEL_BODY double moveGainsBody(SpectralEngine& e, int count) {
+template <class V> VARNOCK_KERNEL_BODY double moveGainsBody(SpectralEngine& e, int count) {
   const double* __restrict target = e.smoothedTargetDb;
   const double* __restrict current = e.gainDb;
   double* __restrict next = e.frameGainDb;
@@ -42,10 +42,10 @@ VARNOCK_KERNEL_BODY double moveGainsBody(SpectralEngine& e, int count) {
     linear[k] = g * kDbToLinear;
     largest = std::fabs(g) > largest ? std::fabs(g) : largest;
   }
-  math::expInPlace(linear, count);
+  math::expInPlace<V>(linear, count);
   return largest;
 }
-VARNOCK_DISPATCH(double, moveGains, (SpectralEngine & e, int count), (e, count))
+VARNOCK_DISPATCH_LANES(double, moveGains, (SpectralEngine & e, int count), (e, count))
 
 // Multiplies bins 0 .. n/2 and their mirrors n-k (0 < k < n/2) by the bin's gain.
 VARNOCK_KERNEL_BODY void scaleSpectrumBody(double* __restrict re, double* __restrict im,

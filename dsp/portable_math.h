@@ -8,11 +8,12 @@
 // input. The platform's math library may round differently in the last
 // place; the engine calls none of its transcendental functions.
 //
-// exp, log2 and log10 are templates over the lane type: `double` for scalar
-// code and Lanes8 (eight doubles as one GCC vector) for the per-bin loops.
-// Each lane of a Lanes8 result equals the scalar result for that lane, so
-// expInPlace / log10InPlace run whole groups of eight as Lanes8 and the rest
-// as doubles.
+// exp, exp2, log2 and log10 are templates over the lane type: `double` for
+// scalar code, Lanes2 / Lanes4 / Lanes8 (two, four or eight doubles as one
+// GCC vector; use the width of the instruction set's registers, since GCC
+// splits wider comparisons into scalar ones) for the per-bin loops. Each lane
+// of a vector result equals the scalar result for that lane, so
+// expInPlace / log10InPlace run whole vectors and the rest as doubles.
 //
 // Accuracy (tests/dsp_math_test.cpp): below one unit in the last place
 // (about 0.5 ulp typical) over the engine's ranges; exp and exp2 overflow to
@@ -21,9 +22,8 @@
 // |x| < 1.6e6 (the engine's angles lie within +-2 pi).
 #include <bit>
 #include <cstdint>
-#include <cstring>
 
-// Lanes8 values are passed by value only between always-inlined functions,
+// Vector values are passed by value only between always-inlined functions,
 // so the vector calling convention (which differs between instruction sets)
 // never applies. GCC warns about it when the templates are instantiated, at
 // the end of the including file, so the warning stays off from here on.
@@ -31,8 +31,14 @@
 
 namespace varnock::math {
 
+using Lanes2 = double __attribute__((vector_size(16)));
+using Lanes4 = double __attribute__((vector_size(32)));
 using Lanes8 = double __attribute__((vector_size(64)));
+using Bits2 = std::uint64_t __attribute__((vector_size(16)));
+using Bits4 = std::uint64_t __attribute__((vector_size(32)));
 using Bits8 = std::uint64_t __attribute__((vector_size(64)));
+
+template <class T> inline constexpr int kLanes = sizeof(T) / sizeof(double);
 
 #define VARNOCK_MATH_INLINE inline __attribute__((always_inline))
 
@@ -40,15 +46,12 @@ namespace detail {
 
 template <class T> struct BitsOfT;
 template <> struct BitsOfT<double> { using type = std::uint64_t; };
+template <> struct BitsOfT<Lanes2> { using type = Bits2; };
+template <> struct BitsOfT<Lanes4> { using type = Bits4; };
 template <> struct BitsOfT<Lanes8> { using type = Bits8; };
 template <class T> using BitsOf = typename BitsOfT<T>::type;
 
-template <class T> VARNOCK_MATH_INLINE T splat(double c) {
-  if constexpr (sizeof(T) == sizeof(double))
-    return c;
-  else
-    return T{c, c, c, c, c, c, c, c};
-}
+template <class T> VARNOCK_MATH_INLINE T splat(double c) { return c - T{}; }   // c - 0 keeps -0.0
 template <class T> VARNOCK_MATH_INLINE BitsOf<T> asBits(const T& x) { return std::bit_cast<BitsOf<T>>(x); }
 template <class T> VARNOCK_MATH_INLINE T fromBits(const BitsOf<T>& u) { return std::bit_cast<T>(u); }
 template <class T, class Mask> VARNOCK_MATH_INLINE T select(const Mask& mask, const T& a, const T& b) { return mask ? a : b; }
@@ -65,7 +68,7 @@ template <class T> VARNOCK_MATH_INLINE T powerOfTwo(const T& n) {
 }
 
 // exp(hi - lo) * 2^k for |hi - lo| <= about 0.35 (the reduced argument as a
-// rounded value plus a correction) and a whole-number k with |k| <= 1100.
+// rounded value plus a correction) and a whole-number k with |k| <= 1600.
 // Rational approximation of exp on the reduced range (error below 2^-59),
 // then scaling in two factors so that a subnormal result is rounded once.
 template <class T> VARNOCK_MATH_INLINE T expReduced(const T& hi, const T& lo, const T& k) {
@@ -133,10 +136,11 @@ template <class T> VARNOCK_MATH_INLINE T logBase(const T& x, double scaleHi, dou
   valLo = valLo + ((y2 - w) + valHi);
   valHi = w;
   const T result = valLo + valHi;
-  // 0 -> -inf, negative -> NaN, +inf -> +inf, NaN -> NaN.
-  const T special = select<T>(x == 0.0, splat<T>(-__builtin_inf()),
-                              select<T>(x > 0.0, x, splat<T>(__builtin_nan(""))));
-  return select<T>((x > 0.0) & (x < __builtin_inf()), result, special);
+  // 0 -> -inf, negative -> NaN, +inf -> +inf, NaN -> NaN; one comparison per
+  // selection (GCC splits selections on combined vector masks into scalars).
+  const T zeroOrNegative = select<T>(x == 0.0, splat<T>(-__builtin_inf()), splat<T>(__builtin_nan("")));
+  const T finiteOrNot = select<T>(x > 0.0, result, zeroOrNegative);
+  return select<T>(x < __builtin_inf(), finiteOrNot, x);
 }
 
 // Argument reduction by pi/2 for |x| < 1.6e6: x = n pi/2 + y0 + y1 with
@@ -209,21 +213,18 @@ inline double cosKernel(double x, double y) {
 
 } // namespace detail
 
-// e^x.
+// e^x. Arguments are clamped to +-1100 first (NaN to -1100), where the
+// scaling overflows to +inf or underflows to 0 by itself.
 template <class T> VARNOCK_MATH_INLINE T exp(const T& x) {
   using namespace detail;
-  constexpr double kOverflow = 0x1.62e42fefa39efp+9;    // ln(largest double)
-  constexpr double kUnderflow = -0x1.74910d52d3052p+9;  // ln(smallest subnormal / 2)
   constexpr double kInvLn2 = 0x1.71547652b82fep+0;
   constexpr double kLn2Hi = 0x1.62e42feep-1;            // low 21 bits zero: k * kLn2Hi is exact
   constexpr double kLn2Lo = 0x1.a39ef35793c76p-33;
-  const auto inRange = (x >= kUnderflow) & (x <= kOverflow);
-  const T xr = select<T>(inRange, x, splat<T>(0.0));
+  T xr = select<T>(x > -1100.0, x, splat<T>(-1100.0));
+  xr = select<T>(xr < 1100.0, xr, splat<T>(1100.0));
   const T k = roundToInteger<T>(xr * kInvLn2);
   const T result = expReduced<T>(xr - k * kLn2Hi, k * kLn2Lo, k);
-  // Above the range +inf, below it 0, NaN stays NaN.
-  const T outside = select<T>(x > kOverflow, splat<T>(__builtin_inf()), select<T>(x < kUnderflow, splat<T>(0.0), x));
-  return select<T>(inRange, result, outside);
+  return select<T>(x == x, result, x);                  // NaN stays NaN
 }
 
 // log10(x).
@@ -282,24 +283,36 @@ inline double cos(double x) {
   }
 }
 
-// Loads and stores of eight lanes from unaligned memory.
-VARNOCK_MATH_INLINE Lanes8 load8(const double* p) {
-  Lanes8 v;
-  std::memcpy(&v, p, sizeof v);
-  return v;
+// Loads and stores of a vector from and to unaligned memory, through vector
+// types aligned to one double (GCC expands a memcpy of 32 bytes for AVX2 as
+// two 16-byte moves through the stack).
+template <class V> struct UnalignedT;
+template <> struct UnalignedT<Lanes2> {
+  typedef double type __attribute__((vector_size(16), aligned(8), may_alias));
+};
+template <> struct UnalignedT<Lanes4> {
+  typedef double type __attribute__((vector_size(32), aligned(8), may_alias));
+};
+template <> struct UnalignedT<Lanes8> {
+  typedef double type __attribute__((vector_size(64), aligned(8), may_alias));
+};
+template <class V> VARNOCK_MATH_INLINE V loadLanes(const double* p) {
+  return *reinterpret_cast<const typename UnalignedT<V>::type*>(p);
 }
-VARNOCK_MATH_INLINE void store8(double* p, const Lanes8& v) { std::memcpy(p, &v, sizeof v); }
+template <class V> VARNOCK_MATH_INLINE void storeLanes(double* p, const V& v) {
+  *reinterpret_cast<typename UnalignedT<V>::type*>(p) = v;
+}
 
-// x[k] = exp(x[k]) and x[k] = log10(x[k]) for k < count: groups of eight
-// as Lanes8, the rest one by one (with the same results).
-VARNOCK_MATH_INLINE void expInPlace(double* x, int count) {
+// x[k] = exp(x[k]) and x[k] = log10(x[k]) for k < count: whole vectors of
+// type V, the rest one by one (with the same results).
+template <class V> VARNOCK_MATH_INLINE void expInPlace(double* x, int count) {
   int k = 0;
-  for (; k + 8 <= count; k += 8) store8(x + k, exp<Lanes8>(load8(x + k)));
+  for (; k + kLanes<V> <= count; k += kLanes<V>) storeLanes(x + k, exp<V>(loadLanes<V>(x + k)));
   for (; k < count; ++k) x[k] = exp<double>(x[k]);
 }
-VARNOCK_MATH_INLINE void log10InPlace(double* x, int count) {
+template <class V> VARNOCK_MATH_INLINE void log10InPlace(double* x, int count) {
   int k = 0;
-  for (; k + 8 <= count; k += 8) store8(x + k, log10<Lanes8>(load8(x + k)));
+  for (; k + kLanes<V> <= count; k += kLanes<V>) storeLanes(x + k, log10<V>(loadLanes<V>(x + k)));
   for (; k < count; ++k) x[k] = log10<double>(x[k]);
 }
 

@@ -49,3 +49,14 @@ extern int activeLevel;   // index into every kernel's table
   static constexpr decltype(&name##Baseline) name##Variants[varnock::kSimdLevelCount] = {             \
       name##Baseline, name##Avx2, name##Avx512};                                                      \
   static inline ret name params { return name##Variants[varnock::simd_detail::activeLevel] args; }
+
+// As VARNOCK_DISPATCH for a body that is a template over the vector type of
+// its per-bin math (dsp/portable_math.h): each variant uses the vector of its
+// registers' width (two, four or eight doubles).
+#define VARNOCK_DISPATCH_LANES(ret, name, params, args)                                               \
+  static ret name##Baseline params { return name##Body<varnock::math::Lanes2> args; }                 \
+  VARNOCK_TARGET_AVX2 static ret name##Avx2 params { return name##Body<varnock::math::Lanes4> args; } \
+  VARNOCK_TARGET_AVX512 static ret name##Avx512 params { return name##Body<varnock::math::Lanes8> args; } \
+  static constexpr decltype(&name##Baseline) name##Variants[varnock::kSimdLevelCount] = {             \
+      name##Baseline, name##Avx2, name##Avx512};                                                      \
+  static inline ret name params { return name##Variants[varnock::simd_detail::activeLevel] args; }

@@ -141,21 +141,29 @@ TEST(MathSpecialValues, EdgesOfEachFunction) {
   }
 }
 
-// The per-bin loops run groups of eight as one vector and the rest as
-// scalars; both must give the same bits for every input, the specials included.
+// The per-bin loops run whole vectors (two, four or eight lanes) and the
+// rest as scalars; every width must give the scalar bits for every input,
+// the specials included.
+template <class V> void expectLanesEqualScalars(const std::vector<double>& inputs) {
+  std::vector<double> exps = inputs, logs = inputs;
+  math::expInPlace<V>(exps.data(), static_cast<int>(exps.size()));
+  math::log10InPlace<V>(logs.data(), static_cast<int>(logs.size()));
+  for (std::size_t i = 0; i < inputs.size(); ++i) {
+    ASSERT_EQ(std::bit_cast<std::uint64_t>(exps[i]), std::bit_cast<std::uint64_t>(math::exp(inputs[i])))
+        << math::kLanes<V> << " lanes, exp " << inputs[i];
+    ASSERT_EQ(std::bit_cast<std::uint64_t>(logs[i]), std::bit_cast<std::uint64_t>(math::log10(inputs[i])))
+        << math::kLanes<V> << " lanes, log10 " << inputs[i];
+  }
+}
+
 TEST(MathLanes, VectorLanesEqualScalarResults) {
   std::mt19937_64 generator(5);
   std::uniform_real_distribution<double> exponent(-1100.0, 1100.0);
-  std::vector<double> inputs = {0.0, -0.0, kInf, -kInf, kNan, 4.9e-324, 2.2e-308, 1e-10, -1.0, 709.9, -745.2};
+  std::vector<double> inputs = {0.0, -0.0, kInf, -kInf, kNan, 4.9e-324, 2.2e-308, 1e-10, -1.0, 709.9, -745.2, 1e4};
   while (inputs.size() < 4099) inputs.push_back((generator() & 1 ? 1 : -1) * std::exp2(exponent(generator) / 1.5));
-  std::vector<double> exps = inputs, logs = inputs;
-  math::expInPlace(exps.data(), static_cast<int>(exps.size()));
-  math::log10InPlace(logs.data(), static_cast<int>(logs.size()));
-  for (std::size_t i = 0; i < inputs.size(); ++i) {
-    ASSERT_EQ(std::bit_cast<std::uint64_t>(exps[i]), std::bit_cast<std::uint64_t>(math::exp(inputs[i]))) << inputs[i];
-    ASSERT_EQ(std::bit_cast<std::uint64_t>(logs[i]), std::bit_cast<std::uint64_t>(math::log10(inputs[i])))
-        << inputs[i];
-  }
+  expectLanesEqualScalars<math::Lanes2>(inputs);
+  expectLanesEqualScalars<math::Lanes4>(inputs);
+  expectLanesEqualScalars<math::Lanes8>(inputs);
 }
 
 } // namespace
