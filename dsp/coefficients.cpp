@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "dsp/float_mode.h"
 #include "dsp/frame.h"
 #include "dsp/portable_math.h"
 #include "dsp/spectral_engine.h"
@@ -60,12 +61,14 @@ void buildBinCurves(SpectralEngine& e) {
     }
     e.tameLowBin[k] = lo;
     e.tameHighBin[k] = hi;
+    e.tameInvSpan[k] = 1.0 / std::max(hi - lo, 1);
   }
 }
 
 } // namespace
 
 void coefficientPass(SpectralEngine& e) {
+  FloatModeGuard guard;   // the same bits whatever mode the host calls in
   const EngineParams& p = e.paramSnapshot;
 
   const int size = selectFftSize(p.resolution);
@@ -82,6 +85,7 @@ void coefficientPass(SpectralEngine& e) {
   e.depthDb = p.depthDb;
   e.thresholdDb = p.thresholdDb;
   e.kneeDb = std::max(0.1, p.kneeDb);
+  e.invKneeDb = 1.0 / e.kneeDb;                // the per-bin passes multiply rather than divide
   e.framePeriod = e.hopSize / e.sampleRate;
   const double backgroundSeconds = p.backgroundMs * 0.001;
   e.bgRiseCoef = onePole(e.framePeriod, backgroundSeconds);

@@ -9,18 +9,27 @@
 namespace varnock {
 namespace {
 
-// Sums of 2r+1 edge-clamped targets per bin, added in index order.
-VARNOCK_KERNEL_BODY void sumWindowsBody(const double* __restrict padded, double* __restrict sums, int count,
-                                        int radius) {
-  for (int k = 0; k < count; ++k) sums[k] = 0.0;
-  for (int offset = 0; offset <= 2 * radius; ++offset) {
-    const double* __restrict row = padded + offset;
-#pragma omp simd
-    for (int k = 0; k < count; ++k) sums[k] = sums[k] + row[k];
+// Means of 2r+1 edge-clamped targets per bin: sums added in index order
+// (from 0.0), divided by 2r+1. Whole vectors of bins keep their sums in
+// registers.
+template <class V>
+VARNOCK_KERNEL_BODY void meanWindowsBody(const double* __restrict padded, double* __restrict means, int count,
+                                         int radius) {
+  const double width = 2 * radius + 1;
+  int k = 0;
+  for (; k + math::kLanes<V> <= count; k += math::kLanes<V>) {
+    V sum = 0.0 - V{};
+    for (int offset = 0; offset <= 2 * radius; ++offset) sum = sum + math::loadLanes<V>(padded + k + offset);
+    math::storeLanes(means + k, sum / width);
+  }
+  for (; k < count; ++k) {
+    double sum = 0.0;
+    for (int offset = 0; offset <= 2 * radius; ++offset) sum = sum + padded[k + offset];
+    means[k] = sum / width;
   }
 }
-VARNOCK_DISPATCH(void, sumWindows, (const double* padded, double* sums, int count, int radius),
-                 (padded, sums, count, radius))
+VARNOCK_DISPATCH_LANES(void, meanWindows, (const double* padded, double* means, int count, int radius),
+                       (padded, means, count, radius))
 
 // Attack when the target lies further from 0 dB than the gain, release
 // otherwise; the linear gains; returns the largest |gain|.
@@ -78,20 +87,17 @@ void smoothTargets(SpectralEngine& e) {
   for (int i = 0; i < radius; ++i) padded[i] = e.targetGainDb[0];
   for (int k = 0; k < count; ++k) padded[radius + k] = e.targetGainDb[k];
   for (int i = 0; i < radius; ++i) padded[radius + count + i] = e.targetGainDb[e.lastBin];
-  sumWindows(padded, e.smoothedTargetDb, count, radius);
-  const double width = 2 * radius + 1;
-  for (int k = 0; k < count; ++k) e.smoothedTargetDb[k] = e.smoothedTargetDb[k] / width;
+  meanWindows(padded, e.smoothedTargetDb, count, radius);
 }
 
 void applyGains(SpectralEngine& e) {
   const int count = e.lastBin + 1;
   const double largest = moveGains(e, count);
-  for (int k = 0; k < count; ++k) {
-    feedStore(e.gainDb[k], e.frameGainDb[k]);
-    feedStore(e.outputMag[k], e.frameGainLin[k] * e.frameMag[k]);
-  }
-  scaleSpectrum(spectrumRe(e.spectrumL), spectrumIm(e.spectrumL), e.frameGainLin, e.fftSize);
-  scaleSpectrum(spectrumRe(e.spectrumR), spectrumIm(e.spectrumR), e.frameGainLin, e.fftSize);
+  publishFeed(e.gainDb, e.frameGainDb, count);
+#pragma GCC unroll 8
+  for (int k = 0; k < count; ++k) feedStore(e.outputMag[k], e.frameGainLin[k] * e.frameMag[k]);
+  // One gain per bin for both channels: scaling the packed spectrum scales each.
+  scaleSpectrum(spectrumRe(e.spectrum), spectrumIm(e.spectrum), e.frameGainLin, e.fftSize);
   // Peak hold: a new larger maximum is taken at once, otherwise the held
   // value decays by 3 % per frame (even if this frame's maximum is close).
   const double held = e.peakGainDb;
