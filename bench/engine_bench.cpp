@@ -1,6 +1,14 @@
 // engine_bench: cost of the spectral engine per second of 48 kHz stereo audio
 // in 256-sample blocks, for every FFT size and mode, against a floor measured
-// in the same run, and the cost of a minute of silence after music.
+// in the same run, the cost of a minute of silence after music, and the cost
+// of small host blocks (32 samples) against large ones (1024) at Normal 1024.
+//
+// Each benchmark times two things alternately, in turns of 16 blocks (engine
+// and floor, music and silence; four calls of 1024 samples for the block
+// sizes), so that other work on the machine slows both sides alike; it warms
+// up before it is measured and runs five repetitions, interleaved at random
+// with the others, and the table shows the repetition with the median ratio.
+// --simd=baseline|avx2|avx512 runs the engine with that instruction set.
 //
 // Floor: the least work an STFT of the engine's geometry can do with an
 // optimised FFT (FFTW): per hop of fftSize/8 samples it windows both
@@ -13,6 +21,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
+#include <ctime>
 #include <map>
 #include <memory>
 #include <numbers>
@@ -20,6 +30,7 @@
 #include <string>
 #include <vector>
 
+#include "dsp/simd.h"
 #include "dsp/spectral_engine.h"
 #include "plugin/param_table.h"
 
@@ -27,6 +38,8 @@ namespace {
 
 constexpr double kSampleRate = 48000.0;
 constexpr int kBlockFrames = 256;
+constexpr int kRepetitions = 5;
+constexpr double kWarmUpSeconds = 0.2;
 constexpr int kSizes[3] = {512, 1024, 2048};
 const char* const kModeNames[3] = {"Cut", "Boost", "Tame"};
 
@@ -155,14 +168,15 @@ const Programme& programme() {
 
 // Plays the programme in blocks, cycling; keeps its own position.
 struct BlockSource {
+  int frames = kBlockFrames;
   int pos = 0;
   const double* in[2];
   void next() {
     const Programme& p = programme();
-    if (pos + kBlockFrames > static_cast<int>(p.left.size())) pos = 0;
+    if (pos + frames > static_cast<int>(p.left.size())) pos = 0;
     in[0] = p.left.data() + pos;
     in[1] = p.right.data() + pos;
-    pos += kBlockFrames;
+    pos += frames;
   }
 };
 
@@ -175,96 +189,215 @@ std::unique_ptr<varnock::SpectralEngine> makeEngine(int sizeIndex, int mode) {
   return engine;
 }
 
-// Engine per 256-sample block; args: size index, mode.
-void BM_Engine(benchmark::State& state) {
-  auto engine = makeEngine(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
-  std::vector<double> outL(kBlockFrames), outR(kBlockFrames);
-  double* out[2] = {outL.data(), outR.data()};
-  BlockSource source;
-  for (int i = 0; i < 375; ++i) {   // two seconds to settle the states
-    source.next();
-    varnock::processSamples(*engine, source.in, out, kBlockFrames);
-  }
-  for (auto _ : state) {
-    source.next();
-    varnock::processSamples(*engine, source.in, out, kBlockFrames);
-    benchmark::DoNotOptimize(outL.data());
-  }
+// Thread CPU time in seconds.
+double threadSeconds() {
+  timespec t;
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+  return static_cast<double>(t.tv_sec) + 1e-9 * static_cast<double>(t.tv_nsec);
 }
 
-// FFTW floor per 256-sample block; arg: size index.
-void BM_Floor(benchmark::State& state) {
+// Times `a` and `b` alternately, chunk after chunk, so that both see the same
+// machine: whatever else runs on it slows both alike; which goes first
+// alternates too, so that neither always finds the caches filled by the
+// other. Reports CPU seconds per call of each as the counters "a" and "b".
+template <class A, class B> void interleave(benchmark::State& state, int chunk, A a, B b) {
+  double secondsA = 0.0, secondsB = 0.0;
+  bool aFirst = true;
+  auto timed = [chunk](auto& task) {
+    const double start = threadSeconds();
+    for (int i = 0; i < chunk; ++i) task();
+    return threadSeconds() - start;
+  };
+  for (auto _ : state) {
+    if (aFirst) {
+      secondsA += timed(a);
+      secondsB += timed(b);
+    } else {
+      secondsB += timed(b);
+      secondsA += timed(a);
+    }
+    aFirst = !aFirst;
+  }
+  const double calls = static_cast<double>(state.iterations()) * chunk;
+  state.counters["a"] = secondsA / calls;
+  state.counters["b"] = secondsB / calls;
+}
+
+constexpr int kChunk = 16;   // blocks per turn
+
+// Engine (a) against the FFTW floor (b) per 256-sample block; args: size index, mode.
+void BM_EngineAgainstFloor(benchmark::State& state) {
+  auto engine = makeEngine(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
   FloorStft floor(kSizes[state.range(0)]);
   std::vector<double> outL(kBlockFrames), outR(kBlockFrames);
   double* out[2] = {outL.data(), outR.data()};
-  BlockSource source;
-  for (auto _ : state) {
-    source.next();
-    floor.process(source.in, out, kBlockFrames);
+  BlockSource engineSource, floorSource;
+  auto engineBlock = [&] {
+    engineSource.next();
+    varnock::processSamples(*engine, engineSource.in, out, kBlockFrames);
     benchmark::DoNotOptimize(outL.data());
+  };
+  auto floorBlock = [&] {
+    floorSource.next();
+    floor.process(floorSource.in, out, kBlockFrames);
+    benchmark::DoNotOptimize(outL.data());
+  };
+  for (int i = 0; i < 375; ++i) {   // two seconds to settle the states
+    engineBlock();
+    floorBlock();
   }
+  interleave(state, kChunk, engineBlock, floorBlock);
 }
 
-// A minute of silence (11250 blocks) after ten seconds of the programme, so
-// that references, gains and tails decay through the subnormal range.
-void BM_EngineSilenceAfterMusic(benchmark::State& state) {
-  auto engine = makeEngine(1, static_cast<int>(state.range(0)));
+// Normal 1024: a minute of silence (b; 11250 blocks) after ten seconds of the
+// programme, so that references, gains and tails decay through the subnormal
+// range, against the programme going on (a); arg: mode.
+void BM_SilenceAgainstMusic(benchmark::State& state) {
+  const int mode = static_cast<int>(state.range(0));
+  auto music = makeEngine(1, mode);
+  auto quiet = makeEngine(1, mode);
   std::vector<double> outL(kBlockFrames), outR(kBlockFrames), zeros(kBlockFrames, 0.0);
   double* out[2] = {outL.data(), outR.data()};
   const double* silence[2] = {zeros.data(), zeros.data()};
-  BlockSource source;
+  BlockSource musicSource, quietSource;
   for (int i = 0; i < 1875; ++i) {
-    source.next();
-    varnock::processSamples(*engine, source.in, out, kBlockFrames);
+    musicSource.next();
+    varnock::processSamples(*music, musicSource.in, out, kBlockFrames);
+    quietSource.next();
+    varnock::processSamples(*quiet, quietSource.in, out, kBlockFrames);
   }
-  for (auto _ : state) {
-    varnock::processSamples(*engine, silence, out, kBlockFrames);
-    benchmark::DoNotOptimize(outL.data());
-  }
+  interleave(
+      state, kChunk,
+      [&] {
+        musicSource.next();
+        varnock::processSamples(*music, musicSource.in, out, kBlockFrames);
+        benchmark::DoNotOptimize(outL.data());
+      },
+      [&] {
+        varnock::processSamples(*quiet, silence, out, kBlockFrames);
+        benchmark::DoNotOptimize(outL.data());
+      });
 }
 
-BENCHMARK(BM_Floor)->DenseRange(0, 2)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_Engine)->ArgsProduct({{0, 1, 2}, {0, 1, 2}})->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_EngineSilenceAfterMusic)->DenseRange(0, 2)->Iterations(11250)->Unit(benchmark::kMicrosecond);
+// Normal 1024, Cut: 1024 samples in one host block (a) against the same in
+// 32-sample blocks (b).
+void BM_SmallBlocksAgainstLarge(benchmark::State& state) {
+  auto large = makeEngine(1, 0);
+  auto small = makeEngine(1, 0);
+  std::vector<double> outL(1024), outR(1024);
+  BlockSource largeSource, smallSource;
+  largeSource.frames = 1024;
+  smallSource.frames = 32;
+  auto playLarge = [&] {
+    largeSource.next();
+    double* out[2] = {outL.data(), outR.data()};
+    varnock::processSamples(*large, largeSource.in, out, 1024);
+    benchmark::DoNotOptimize(outL.data());
+  };
+  auto playSmall = [&] {
+    for (int done = 0; done < 1024; done += 32) {
+      smallSource.next();
+      double* out[2] = {outL.data() + done, outR.data() + done};
+      varnock::processSamples(*small, smallSource.in, out, 32);
+    }
+    benchmark::DoNotOptimize(outL.data());
+  };
+  for (int i = 0; i < 94; ++i) {   // two seconds
+    playLarge();
+    playSmall();
+  }
+  interleave(state, 4, playLarge, playSmall);
+}
 
-// Collects CPU time per block, then prints cost per second of audio, real-time
-// factors and the engine/floor ratios.
+BENCHMARK(BM_EngineAgainstFloor)->ArgsProduct({{0, 1, 2}, {0, 1, 2}})->Unit(benchmark::kMicrosecond)
+    ->MinWarmUpTime(kWarmUpSeconds)->Repetitions(kRepetitions);
+BENCHMARK(BM_SilenceAgainstMusic)->DenseRange(0, 2)->Iterations(11250 / kChunk)->Unit(benchmark::kMicrosecond)
+    ->Repetitions(kRepetitions);
+BENCHMARK(BM_SmallBlocksAgainstLarge)->Unit(benchmark::kMicrosecond)->MinWarmUpTime(kWarmUpSeconds)
+    ->Repetitions(kRepetitions);
+
+// Collects each repetition's CPU seconds per call of the two interleaved
+// sides, then prints cost per second of audio, real-time factors and ratios:
+// the median over the repetitions of each repetition's ratio, with the
+// costs of that repetition.
 struct RatioReporter : benchmark::ConsoleReporter {
-  std::map<std::string, double> secondsPerBlock;
+  struct Pair {
+    double a, b;
+  };
+  std::map<std::string, std::vector<Pair>> pairs;
   void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& run : runs)
-      if (run.run_type == Run::RT_Iteration)
-        secondsPerBlock[run.benchmark_name()] = run.cpu_accumulated_time / static_cast<double>(run.iterations);
+    for (const Run& run : runs) {
+      if (run.run_type != Run::RT_Iteration) continue;
+      // Keyed by function and arguments, e.g. "BM_EngineAgainstFloor/1/2".
+      const std::string key =
+          run.run_name.function_name + (run.run_name.args.empty() ? "" : "/" + run.run_name.args);
+      const auto a = run.counters.find("a");
+      const auto b = run.counters.find("b");
+      if (a != run.counters.end() && b != run.counters.end()) pairs[key].push_back({a->second.value, b->second.value});
+    }
     ConsoleReporter::ReportRuns(runs);
+  }
+  // The repetition with the median ratio a/b; {0, 0} if none ran.
+  Pair median(const std::string& key) const {
+    const auto found = pairs.find(key);
+    if (found == pairs.end() || found->second.empty()) return {0.0, 0.0};
+    std::vector<Pair> sorted = found->second;
+    std::sort(sorted.begin(), sorted.end(), [](const Pair& x, const Pair& y) { return x.a * y.b < y.a * x.b; });
+    return sorted[sorted.size() / 2];
   }
 };
 
 } // namespace
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
+  std::vector<char*> args;
+  bool interleavingChosen = false;
+  for (int i = 0; i < argc; ++i) {
+    if (std::strncmp(argv[i], "--simd=", 7) == 0) {
+      bool found = false;
+      for (int level = 0; level < varnock::kSimdLevelCount; ++level)
+        if (std::strcmp(argv[i] + 7, varnock::simdLevelName(static_cast<varnock::SimdLevel>(level))) == 0)
+          found = varnock::useSimdLevel(static_cast<varnock::SimdLevel>(level));
+      if (!found) {
+        std::fprintf(stderr, "unknown or unsupported instruction set: %s\n", argv[i] + 7);
+        return 1;
+      }
+      continue;
+    }
+    if (std::strncmp(argv[i], "--benchmark_enable_random_interleaving", 38) == 0) interleavingChosen = true;
+    args.push_back(argv[i]);
+  }
+  char interleave[] = "--benchmark_enable_random_interleaving=true";
+  if (!interleavingChosen) args.push_back(interleave);
+  int count = static_cast<int>(args.size());
+  benchmark::Initialize(&count, args.data());
   RatioReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
   const double blocksPerSecond = kSampleRate / kBlockFrames;
-  auto costMs = [&](const std::string& name) { return reporter.secondsPerBlock[name] * blocksPerSecond * 1e3; };
-  std::printf("\n48 kHz stereo, %d-sample blocks; cost in ms of CPU per second of audio\n", kBlockFrames);
+  auto ms = [&](double secondsPerBlock) { return secondsPerBlock * blocksPerSecond * 1e3; };
+  std::printf("\n48 kHz stereo, %d-sample blocks, engine instruction set %s; cost in ms of CPU per second of audio,"
+              " engine and floor interleaved (median of %d repetitions)\n",
+              kBlockFrames, varnock::simdLevelName(varnock::activeSimdLevel()), kRepetitions);
   std::printf("%-6s %-6s %10s %10s %10s %12s\n", "fft", "mode", "engine ms", "floor ms", "eng/floor", "real-time x");
   for (int s = 0; s < 3; ++s) {
-    const double floorMs = costMs("BM_Floor/" + std::to_string(s));
     for (int m = 0; m < 3; ++m) {
-      const double engineMs = costMs("BM_Engine/" + std::to_string(s) + "/" + std::to_string(m));
-      if (engineMs <= 0.0 || floorMs <= 0.0) continue;
-      std::printf("%-6d %-6s %10.3f %10.3f %10.2f %12.1f\n", kSizes[s], kModeNames[m], engineMs, floorMs,
-                  engineMs / floorMs, 1000.0 / engineMs);
+      const auto pair = reporter.median("BM_EngineAgainstFloor/" + std::to_string(s) + "/" + std::to_string(m));
+      if (pair.a <= 0.0 || pair.b <= 0.0) continue;
+      std::printf("%-6d %-6s %10.3f %10.3f %10.2f %12.1f\n", kSizes[s], kModeNames[m], ms(pair.a), ms(pair.b),
+                  pair.a / pair.b, 1000.0 / ms(pair.a));
     }
   }
   for (int m = 0; m < 3; ++m) {
-    const double silenceMs = costMs("BM_EngineSilenceAfterMusic/" + std::to_string(m) + "/iterations:11250");
-    const double musicMs = costMs("BM_Engine/1/" + std::to_string(m));
-    if (silenceMs > 0.0 && musicMs > 0.0)
+    const auto pair = reporter.median("BM_SilenceAgainstMusic/" + std::to_string(m));
+    if (pair.a > 0.0 && pair.b > 0.0)
       std::printf("1024 %-5s silence after music: %.3f ms/s (music %.3f ms/s, ratio %.2f)\n", kModeNames[m],
-                  silenceMs, musicMs, silenceMs / musicMs);
+                  ms(pair.b), ms(pair.a), pair.b / pair.a);
   }
+  const auto blocks = reporter.median("BM_SmallBlocksAgainstLarge");
+  const double perSecond = kSampleRate / 1024.0 * 1e3;   // one call covers 1024 samples
+  if (blocks.a > 0.0 && blocks.b > 0.0)
+    std::printf("1024 Cut   32-sample blocks: %.3f ms/s, 1024-sample blocks: %.3f ms/s (ratio %.2f)\n",
+                blocks.b * perSecond, blocks.a * perSecond, blocks.b / blocks.a);
   std::printf("sizeof(SpectralEngine) = %zu bytes\n", sizeof(varnock::SpectralEngine));
   return 0;
 }

@@ -4,7 +4,9 @@
 #include <algorithm>
 #include <cmath>
 
+#include "dsp/float_mode.h"
 #include "dsp/frame.h"
+#include "dsp/portable_math.h"
 #include "dsp/spectral_engine.h"
 #include "dsp/stft.h"
 
@@ -34,7 +36,7 @@ void restartStream(SpectralEngine& e, int size) {
 }
 
 // One-pole coefficient for a time constant of tauSeconds at one frame per framePeriod.
-double onePole(double framePeriod, double tauSeconds) { return 1.0 - std::exp(-framePeriod / tauSeconds); }
+double onePole(double framePeriod, double tauSeconds) { return 1.0 - math::exp(-framePeriod / tauSeconds); }
 
 // Range weight (1 inside Freq Low .. Freq High, falling to 0 half an octave
 // outside), threshold tilt around 1 kHz, and the Tame neighbour spans.
@@ -42,14 +44,14 @@ void buildBinCurves(SpectralEngine& e) {
   const double tiltDbPerOct = e.paramSnapshot.tiltDbPerOctave;
   for (int k = 0; k <= e.lastBin; ++k) {
     const double hz = std::max(1.0, k * e.sampleRate / e.fftSize);    // bin 0 counts as 1 Hz
-    const double above = std::log2(hz / e.rangeHighHz);                 // octaves above the range
-    const double below = std::log2(e.rangeLowHz / hz);                  // octaves below the range
+    const double above = math::log2(hz / e.rangeHighHz);                 // octaves above the range
+    const double below = math::log2(e.rangeLowHz / hz);                  // octaves below the range
     const double outside = std::max(0.0, std::max(above, below));
     e.rangeWeight[k] = std::max(0.0, 1.0 - 2.0 * outside);
-    e.tiltDb[k] = tiltDbPerOct * std::log2(hz / 1000.0);
+    e.tiltDb[k] = tiltDbPerOct * math::log2(hz / 1000.0);
 
     e.binThresholdDb[k] = e.thresholdDb - e.tiltDb[k];
-    e.thresholdFactor[k] = std::exp(e.binThresholdDb[k] * kDbToLinear);
+    e.thresholdFactor[k] = math::exp(e.binThresholdDb[k] * kDbToLinear);
 
     int lo = std::max(0, static_cast<int>(std::floor(k * e.widthLoFactor)));
     int hi = std::min(e.lastBin, static_cast<int>(std::ceil(k * e.widthHiFactor)));
@@ -59,12 +61,14 @@ void buildBinCurves(SpectralEngine& e) {
     }
     e.tameLowBin[k] = lo;
     e.tameHighBin[k] = hi;
+    e.tameInvSpan[k] = 1.0 / std::max(hi - lo, 1);
   }
 }
 
 } // namespace
 
 void coefficientPass(SpectralEngine& e) {
+  FloatModeGuard guard;   // the same bits whatever mode the host calls in
   const EngineParams& p = e.paramSnapshot;
 
   const int size = selectFftSize(p.resolution);
@@ -81,6 +85,7 @@ void coefficientPass(SpectralEngine& e) {
   e.depthDb = p.depthDb;
   e.thresholdDb = p.thresholdDb;
   e.kneeDb = std::max(0.1, p.kneeDb);
+  e.invKneeDb = 1.0 / e.kneeDb;                // the per-bin passes multiply rather than divide
   e.framePeriod = e.hopSize / e.sampleRate;
   const double backgroundSeconds = p.backgroundMs * 0.001;
   e.bgRiseCoef = onePole(e.framePeriod, backgroundSeconds);
@@ -92,10 +97,10 @@ void coefficientPass(SpectralEngine& e) {
   e.smoothRadius = std::clamp(static_cast<int>(std::floor(std::clamp(p.smoothBins, 0.0, 16.0) + 0.5)), 0,
                               SpectralEngine::kMaxSmoothRadius);
   e.mixAmount = p.mixPercent / 100.0;
-  e.trimGain = std::exp(p.trimDb * kDbToLinear);
+  e.trimGain = math::exp(p.trimDb * kDbToLinear);
   e.deltaOn = p.delta > 0.5;
-  e.widthLoFactor = std::pow(2.0, -p.widthOctaves * 0.5);
-  e.widthHiFactor = std::pow(2.0, p.widthOctaves * 0.5);
+  e.widthLoFactor = math::exp2(-p.widthOctaves * 0.5);
+  e.widthHiFactor = math::exp2(p.widthOctaves * 0.5);
   e.rangeLowHz = p.freqLowHz;
   e.rangeHighHz = std::max(p.freqLowHz * 1.01, p.freqHighHz);
 

@@ -2,27 +2,38 @@
 
 #include <cmath>
 
-#include "dsp/stft.h"
+#include "dsp/portable_math.h"
 #include "dsp/simd.h"
+#include "dsp/stft.h"
 
 namespace varnock {
 namespace {
 
-// Sums of 2r+1 edge-clamped targets per bin, added in index order.
-VARNOCK_CLONES
-void sumWindows(const double* __restrict padded, double* __restrict sums, int count, int radius) {
-  for (int k = 0; k < count; ++k) sums[k] = 0.0;
-  for (int offset = 0; offset <= 2 * radius; ++offset) {
-    const double* __restrict row = padded + offset;
-#pragma omp simd
-    for (int k = 0; k < count; ++k) sums[k] = sums[k] + row[k];
+// Means of 2r+1 edge-clamped targets per bin: sums added in index order
+// (from 0.0), divided by 2r+1. Whole vectors of bins keep their sums in
+// registers.
+template <class V>
+VARNOCK_KERNEL_BODY void meanWindowsBody(const double* __restrict padded, double* __restrict means, int count,
+                                         int radius) {
+  const double width = 2 * radius + 1;
+  int k = 0;
+  for (; k + math::kLanes<V> <= count; k += math::kLanes<V>) {
+    V sum = 0.0 - V{};
+    for (int offset = 0; offset <= 2 * radius; ++offset) sum = sum + math::loadLanes<V>(padded + k + offset);
+    math::storeLanes(means + k, sum / width);
+  }
+  for (; k < count; ++k) {
+    double sum = 0.0;
+    for (int offset = 0; offset <= 2 * radius; ++offset) sum = sum + padded[k + offset];
+    means[k] = sum / width;
   }
 }
+VARNOCK_DISPATCH_LANES(void, meanWindows, (const double* padded, double* means, int count, int radius),
+                       (padded, means, count, radius))
 
 // Attack when the target lies further from 0 dB than the gain, release
-// otherwise; returns the largest |gain|.
-VARNOCK_CLONES
-double moveGains(SpectralEngine& e, int count) {
+// otherwise; the linear gains; returns the largest |gain|.
+template <class V> VARNOCK_KERNEL_BODY double moveGainsBody(SpectralEngine& e, int count) {
   const double* __restrict target = e.smoothedTargetDb;
   const double* __restrict current = e.gainDb;
   double* __restrict next = e.frameGainDb;
@@ -37,15 +48,17 @@ double moveGains(SpectralEngine& e, int count) {
     const double coef = std::fabs(u) > std::fabs(g) ? attack : release;
     g = g + (u - g) * coef;
     next[k] = g;
-    linear[k] = exp(g * kDbToLinear);
+    linear[k] = g * kDbToLinear;
     largest = std::fabs(g) > largest ? std::fabs(g) : largest;
   }
+  math::expInPlace<V>(linear, count);
   return largest;
 }
+VARNOCK_DISPATCH_LANES(double, moveGains, (SpectralEngine & e, int count), (e, count))
 
 // Multiplies bins 0 .. n/2 and their mirrors n-k (0 < k < n/2) by the bin's gain.
-VARNOCK_CLONES
-void scaleSpectrum(double* __restrict re, double* __restrict im, const double* __restrict gain, int n) {
+VARNOCK_KERNEL_BODY void scaleSpectrumBody(double* __restrict re, double* __restrict im,
+                                           const double* __restrict gain, int n) {
   const int lastBin = n / 2;
 #pragma omp simd
   for (int k = 0; k <= lastBin; ++k) {
@@ -58,6 +71,7 @@ void scaleSpectrum(double* __restrict re, double* __restrict im, const double* _
     im[n - k] = im[n - k] * gain[k];
   }
 }
+VARNOCK_DISPATCH(void, scaleSpectrum, (double* re, double* im, const double* gain, int n), (re, im, gain, n))
 
 } // namespace
 
@@ -73,20 +87,17 @@ void smoothTargets(SpectralEngine& e) {
   for (int i = 0; i < radius; ++i) padded[i] = e.targetGainDb[0];
   for (int k = 0; k < count; ++k) padded[radius + k] = e.targetGainDb[k];
   for (int i = 0; i < radius; ++i) padded[radius + count + i] = e.targetGainDb[e.lastBin];
-  sumWindows(padded, e.smoothedTargetDb, count, radius);
-  const double width = 2 * radius + 1;
-  for (int k = 0; k < count; ++k) e.smoothedTargetDb[k] = e.smoothedTargetDb[k] / width;
+  meanWindows(padded, e.smoothedTargetDb, count, radius);
 }
 
 void applyGains(SpectralEngine& e) {
   const int count = e.lastBin + 1;
   const double largest = moveGains(e, count);
-  for (int k = 0; k < count; ++k) {
-    feedStore(e.gainDb[k], e.frameGainDb[k]);
-    feedStore(e.outputMag[k], e.frameGainLin[k] * e.frameMag[k]);
-  }
-  scaleSpectrum(spectrumRe(e.spectrumL), spectrumIm(e.spectrumL), e.frameGainLin, e.fftSize);
-  scaleSpectrum(spectrumRe(e.spectrumR), spectrumIm(e.spectrumR), e.frameGainLin, e.fftSize);
+  publishFeed(e.gainDb, e.frameGainDb, count);
+#pragma GCC unroll 8
+  for (int k = 0; k < count; ++k) feedStore(e.outputMag[k], e.frameGainLin[k] * e.frameMag[k]);
+  // One gain per bin for both channels: scaling the packed spectrum scales each.
+  scaleSpectrum(spectrumRe(e.spectrum), spectrumIm(e.spectrum), e.frameGainLin, e.fftSize);
   // Peak hold: a new larger maximum is taken at once, otherwise the held
   // value decays by 3 % per frame (even if this frame's maximum is close).
   const double held = e.peakGainDb;

@@ -11,8 +11,8 @@ namespace varnock {
 // One whole frame: frameIn, processSpectrum, frameOut.
 void processFrame(SpectralEngine& engine);
 
-// Everything between the forward and the inverse transforms, on the spectra
-// in spectrumL / spectrumR: detection, havePrevFrame, Smooth, ballistics and
+// Everything between the forward and the inverse transforms, on the packed
+// spectrum in `spectrum`: detection, havePrevFrame, Smooth, ballistics and
 // gain application, peak hold; then counts the frame in frameCount.
 void processSpectrum(SpectralEngine& engine);
 
@@ -21,6 +21,13 @@ void detectAgainstReference(SpectralEngine& engine);   // Cut and Boost
 void detectAgainstNeighbours(SpectralEngine& engine);  // Tame
 void smoothTargets(SpectralEngine& engine);
 void applyGains(SpectralEngine& engine);               // ballistics, spectra, outputMag, peak hold
+
+// Publishes values[0 .. count-1] into the feed array `cells`, one relaxed
+// atomic store per element (unrolled: the copy is bound by its stores).
+inline void publishFeed(double* cells, const double* values, int count) {
+#pragma GCC unroll 8
+  for (int k = 0; k < count; ++k) feedStore(cells[k], values[k]);
+}
 
 // dB to linear factor, as used for gains, trim and the Cut/Boost threshold.
 inline constexpr double kDbToLinear = 0.11512925465;

@@ -21,8 +21,9 @@ SpectralEngine::SpectralEngine() {
   std::fill(std::begin(tameHighBin), std::end(tameHighBin), 0);
   zero(binThresholdDb);
   zero(thresholdFactor);
+  zero(tameInvSpan);
   zero(frameMag);
-  zero(frameKnee);
+  zero(frameActivity);
   zero(frameGainDb);
   zero(frameGainLin);
   zero(frameThresholdMag);
@@ -30,8 +31,7 @@ SpectralEngine::SpectralEngine() {
 }
 
 void stateClear(SpectralEngine& e) {
-  zero(e.spectrumL);
-  zero(e.spectrumR);
+  zero(e.spectrum);
   zero(e.synthesis);
   zero(e.inputRing[0]);
   zero(e.inputRing[1]);

@@ -51,15 +51,20 @@ struct SpectralEngine {
   bool havePrevFrame = false;
 
   // ---- FFT work buffers and window ----
-  // Each channel's spectrum in split layout: real parts in the first
-  // kMaxFftSize doubles, imaginary parts in the next kMaxFftSize (see
-  // spectrumRe()/spectrumIm()). After a frame they hold the forward spectrum
-  // with the frame's gains applied; the inverse runs in `synthesis`.
-  double spectrumL[2 * kMaxFftSize];
-  double spectrumR[2 * kMaxFftSize];
+  // The two channels are real signals, so one complex transform of
+  // left + i right carries both spectra: L[k] = (Z[k] + conj Z[n-k]) / 2 and
+  // R[k] = (Z[k] - conj Z[n-k]) / 2i. `spectrum` holds Z in split layout:
+  // real parts in the first kMaxFftSize doubles, imaginary parts in the next
+  // kMaxFftSize (see spectrumRe()/spectrumIm()). After a frame it holds the
+  // forward spectrum with the frame's gains applied; since the gains are real
+  // and the same for both channels, its inverse transform (in `synthesis`)
+  // is the left output frame in the real parts and the right one in the
+  // imaginary parts.
+  double spectrum[2 * kMaxFftSize];
   double analysisWindow[kMaxFftSize];
   double olaScale = 1.0;
-  double synthesis[2 * kMaxFftSize];           // inverse-FFT work buffer, split layout
+  double synthesis[2 * kMaxFftSize];           // windowed input, then inverse-transform output; split layout
+  bool frameIsMono = false;                    // this frame's windowed channels are identical
 
   // ---- Coefficient block ----
   int modeIndex = 0;
@@ -68,6 +73,7 @@ struct SpectralEngine {
   double depthDb = 12.0;
   double thresholdDb = 6.0;
   double kneeDb = 8.0;
+  double invKneeDb = 0.125;                    // 1 / kneeDb
   double framePeriod = 0.0;
   double bgRiseCoef = 0.0;
   double bgFallCoef = 0.0;
@@ -102,19 +108,20 @@ struct SpectralEngine {
   double thresholdFactor[kBinSlots];           // exp(binThresholdDb[k] * ln(10)/20)
   int tameLowBin[kBinSlots];                   // Tame neighbour span lo .. hi of bin k
   int tameHighBin[kBinSlots];
+  double tameInvSpan[kBinSlots];               // 1 / max(hi - lo, 1): the mean's divisor
 
   // ---- Frame scratch (audio thread only; recomputed every frame) ----
   double frameMag[kBinSlots];                  // this frame's inputMag before publishing
-  double frameKnee[kBinSlots];                 // knee amount s per bin
+  double frameActivity[kBinSlots];             // activity (knee amount s times range weight) before publishing
   double frameGainDb[kBinSlots];               // new gainDb before publishing
   double frameGainLin[kBinSlots];              // linear gain applied per bin
-  double frameThresholdMag[kBinSlots];         // Tame: thresholdMag before publishing
+  double frameThresholdMag[kBinSlots];         // thresholdMag before publishing
   double paddedTargetDb[kBinSlots + 2 * kMaxSmoothRadius];  // edge-clamped targets
 
   SpectralEngine();                            // cleared buffers; the owner sets paramSnapshot
 };
 
-// The split halves of a spectrum buffer (spectrumL, spectrumR or synthesis).
+// The split halves of a spectrum buffer (spectrum or synthesis).
 inline double* spectrumRe(double* spectrum) { return spectrum; }
 inline double* spectrumIm(double* spectrum) { return spectrum + SpectralEngine::kMaxFftSize; }
 
@@ -133,8 +140,9 @@ void coefficientPass(SpectralEngine& engine);
 // The per-sample loop: rings, one frame per hop, dry delay, mix/delta/trim.
 // in[0], in[1], out[0], out[1] hold nFrames samples each (out[c] may be
 // in[c]). Non-finite input samples enter as 0, samples beyond +/-1e30 as
-// +/-1e30. Runs with flush-to-zero and denormals-are-zero set, restoring the
-// caller's floating-point mode on return. Before the first full reset it
+// +/-1e30. Runs with flush-to-zero and denormals-are-zero set and rounding
+// to nearest (as does coefficientPass), restoring the caller's
+// floating-point mode on return. Before the first full reset it
 // writes silence. Real-time safe: no allocation, lock or system call.
 void processSamples(SpectralEngine& engine, const double* const* in, double* const* out, int nFrames);
 

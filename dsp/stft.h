@@ -1,7 +1,8 @@
 #pragma once
 // Short-time Fourier framing: the periodic Hann window, windowing the input
-// ring into the spectrum buffers with the forward transforms, and the inverse
-// transforms with synthesis windowing and overlap-add into outputAccum.
+// rings into one complex frame (left + i right) with its forward transform,
+// and the inverse transform with synthesis windowing and overlap-add of its
+// real and imaginary parts into the two channels' outputAccum.
 // Audio thread only (buildStftTables also from the coefficient pass); no allocation.
 #include "dsp/spectral_engine.h"
 
@@ -12,11 +13,14 @@ namespace varnock {
 void buildStftTables(SpectralEngine& engine);
 
 // Windows the last fftSize input samples of each channel (oldest first,
-// starting at writePos) into spectrumL / spectrumR and transforms them forward.
+// starting at writePos) as the real (left) and imaginary (right) parts of
+// one frame in `synthesis` and transforms it forward into `spectrum`; notes
+// in frameIsMono whether the two windowed channels are identical.
 void frameIn(SpectralEngine& engine);
 
-// Transforms spectrumL / spectrumR back (through the synthesis buffer) and
-// adds olaScale * window * real part into outputAccum from outputPos onward.
+// Transforms `spectrum` back into `synthesis` and adds olaScale * window *
+// real part into outputAccum[0], the same of the imaginary part into
+// outputAccum[1] (of the real part if frameIsMono), from outputPos onward.
 void frameOut(SpectralEngine& engine);
 
 } // namespace varnock

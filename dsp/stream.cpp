@@ -3,31 +3,12 @@
 #include <algorithm>
 #include <cmath>
 
-#if defined(__SSE__)
-#include <xmmintrin.h>
-#endif
-
+#include "dsp/float_mode.h"
 #include "dsp/frame.h"
 #include "dsp/spectral_engine.h"
 
 namespace varnock {
 namespace {
-
-// Flush-to-zero and denormals-are-zero for the lifetime of the guard, so that
-// decaying per-bin states and tails never run at subnormal speed; the
-// caller's floating-point mode is restored on exit.
-class DenormalGuard {
-public:
-#if defined(__SSE__)
-  DenormalGuard() : saved_(_mm_getcsr()) { _mm_setcsr(saved_ | kFlushToZero | kDenormalsAreZero); }
-  ~DenormalGuard() { _mm_setcsr(saved_); }
-
-private:
-  static constexpr unsigned kFlushToZero = 0x8000;
-  static constexpr unsigned kDenormalsAreZero = 0x0040;
-  unsigned saved_;
-#endif
-};
 
 // Largest input magnitude the engine takes (600 dB above full scale). Beyond
 // it the per-bin powers (squared sums of up to 2048 samples) would overflow
@@ -88,7 +69,7 @@ void processSamples(SpectralEngine& e, const double* const* in, double* const* o
     for (int i = 0; i < nFrames; ++i) out[0][i] = out[1][i] = 0.0;
     return;
   }
-  DenormalGuard guard;
+  FloatModeGuard guard;
   int done = 0;
   while (done < nFrames) {
     int count = nFrames - done;

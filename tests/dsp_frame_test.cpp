@@ -1,6 +1,8 @@
 // Frame processing driven with crafted spectra: detection in Cut, Boost and
 // Tame, Smooth, attack / release, mirror-bin gain application, peak hold.
-// A bin of magnitude M in both channels (real part M) measures m = M.
+// The engine holds both channels in one packed spectrum Z of left + i right;
+// a bin k of magnitude M in both channels (real part M) is Z[k] = Z[n-k] =
+// M + iM, and measures m = M.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -16,18 +18,16 @@ using testing::Params;
 
 constexpr int kBin = 100;   // 4687.5 Hz at 48 kHz / 1024: inside the default range
 
-// Sets every bin 0 .. fftSize-1 of both channels to magnitude `level`.
-void fillSpectrum(SpectralEngine& e, double level) {
-  for (double* spectrum : {e.spectrumL, e.spectrumR}) {
-    for (int i = 0; i < e.fftSize; ++i) {
-      spectrumRe(spectrum)[i] = level;
-      spectrumIm(spectrum)[i] = 0.0;
-    }
+void setBin(SpectralEngine& e, int k, double level) {
+  for (const int i : {k, (e.fftSize - k) % e.fftSize}) {
+    spectrumRe(e.spectrum)[i] = level;
+    spectrumIm(e.spectrum)[i] = level;
   }
 }
 
-void setBin(SpectralEngine& e, int k, double level) {
-  spectrumRe(e.spectrumL)[k] = spectrumRe(e.spectrumR)[k] = level;
+// Sets every bin of both channels to magnitude `level`.
+void fillSpectrum(SpectralEngine& e, double level) {
+  for (int k = 0; k < e.fftSize; ++k) setBin(e, k, level);
 }
 
 // Magnitude whose Cut/Boost excess over a reference of `reference` is excessDb.
@@ -230,13 +230,15 @@ TEST(GainApplication, MultipliesBinAndMirrorOnceEach) {
   applyGains(*e);
   const double a3 = std::exp(e->gainDb[3] * std::log(10.0) / 20.0);
   EXPECT_NEAR(a3, 0.1, 1e-6);
-  EXPECT_NEAR(spectrumRe(e->spectrumL)[3], a3, 1e-12);
-  EXPECT_NEAR(spectrumRe(e->spectrumL)[n - 3], a3, 1e-12);
-  EXPECT_NEAR(spectrumRe(e->spectrumR)[n - 3], a3, 1e-12);
-  EXPECT_NEAR(spectrumRe(e->spectrumL)[0], a3, 1e-12);
-  EXPECT_NEAR(spectrumRe(e->spectrumL)[e->lastBin], a3, 1e-12);   // not squared
-  EXPECT_EQ(spectrumRe(e->spectrumL)[4], 1.0);
-  EXPECT_EQ(spectrumRe(e->spectrumL)[n - 4], 1.0);
+  // Both channels' parts of the packed spectrum: real (left) and imaginary (right).
+  for (const double* part : {spectrumRe(e->spectrum), spectrumIm(e->spectrum)}) {
+    EXPECT_NEAR(part[3], a3, 1e-12);
+    EXPECT_NEAR(part[n - 3], a3, 1e-12);
+    EXPECT_NEAR(part[0], a3, 1e-12);
+    EXPECT_NEAR(part[e->lastBin], a3, 1e-12);   // not squared
+    EXPECT_EQ(part[4], 1.0);
+    EXPECT_EQ(part[n - 4], 1.0);
+  }
   EXPECT_NEAR(e->outputMag[3], a3 * e->inputMag[3], 1e-15);
 }
 

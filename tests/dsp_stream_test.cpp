@@ -201,6 +201,36 @@ TEST(Stream, FlushesDenormalsInsideAndRestoresCallerMode) {
   EXPECT_EQ(out.left[2000], 0.0);
 }
 
+TEST(Stream, IdenticalChannelsGiveIdenticalOutput) {
+  // Both channels share one transform; a mono signal must still come out
+  // exactly mono, in every mode and size.
+  for (const double resolution : {0.0, 2.0})
+    for (const double mode : {0.0, 1.0, 2.0}) {
+      auto e = makeEngine(Params().set(kMode, mode).set(kResolution, resolution));
+      Stereo in = testing::noise(9000, 0.5, 22);
+      in.right = in.left;
+      const Stereo out = testing::run(*e, in);
+      ASSERT_EQ(out.left, out.right) << "mode " << mode << " resolution " << resolution;
+    }
+}
+
+TEST(Stream, CallerRoundingModeChangesNothing) {
+  // Reset, coefficient pass and processing all run in the caller's mode.
+  const Stereo in = testing::noise(6000, 0.5, 21);
+  auto nearest = makeEngine(Params().set(kMode, 2).set(kTilt, 1.5));
+  const Stereo expected = testing::run(*nearest, in);
+  for (const unsigned rounding : {0x2000u, 0x4000u, 0x6000u}) {   // down, up, toward zero
+    const unsigned before = _mm_getcsr();
+    _mm_setcsr((before & ~0x6000u) | rounding);
+    auto e = makeEngine(Params().set(kMode, 2).set(kTilt, 1.5));
+    const Stereo out = testing::run(*e, in);
+    const unsigned after = _mm_getcsr();
+    _mm_setcsr(before);
+    EXPECT_EQ(after & 0x6000u, rounding);
+    for (int t = 0; t < in.frames(); ++t) ASSERT_EQ(out.left[t], expected.left[t]) << rounding << " " << t;
+  }
+}
+
 TEST(Stream, ZeroLengthBlockChangesNothing) {
   auto e = makeEngine(Params());
   const double* in[2] = {nullptr, nullptr};

@@ -1,9 +1,10 @@
 #pragma once
-// A literal, unoptimised transcription of the engine's arithmetic for tests:
+// A plain, unoptimised reference model of the engine's arithmetic for tests:
 // the textbook radix-2 FFT on interleaved complex values with the twiddle
 // recurrence run inside every block, and a whole stream engine (rings,
 // frames, detection, Smooth, ballistics, mix) written bin by bin with scalar
-// library calls. Tests compare the optimised engine against it.
+// library calls, transforming each channel on its own. Tests compare the
+// engine against it.
 #include <vector>
 
 namespace varnock::testing {
