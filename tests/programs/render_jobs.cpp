@@ -24,11 +24,13 @@ namespace {
 using vst3host::HostedPlugin;
 using vst3host::SampleSize;
 
-// A parameter write at the start of block `block` (plain value).
+// A parameter write at the start of block `block`: a plain value, or (with
+// `normalized` set) the host's normalised value as automation curves send it.
 struct Change {
   int block;
   const char* title;
   double plain;
+  bool normalized = false;
 };
 
 struct Job {
@@ -41,19 +43,46 @@ struct Job {
 
 constexpr int kSeconds = 2;
 
-// Noise, a steady tone, a resonance and clicks: every detector has work.
+// A tone as a rotating phasor: products and sums only, so every platform
+// computes the same samples (a library sine need not).
+struct Tone {
+  double re = 1.0, im = 0.0, stepRe, stepIm;
+  Tone(double hz, double sampleRate, double cosine, double sine) {
+    // cos/sin of the step from their series, in plain arithmetic.
+    const double x = 2.0 * std::numbers::pi * hz / sampleRate;
+    double c = 1.0, s = x, term = 1.0, odd = x;
+    for (int k = 1; k < 12; ++k) {
+      term *= -x * x / ((2 * k - 1) * (2 * k));
+      odd *= -x * x / ((2 * k) * (2 * k + 1));
+      c += term;
+      s += odd;
+    }
+    stepRe = c;
+    stepIm = s;
+    re = cosine;
+    im = sine;
+  }
+  double next() {
+    const double out = im;
+    const double r = re * stepRe - im * stepIm;
+    im = re * stepIm + im * stepRe;
+    re = r;
+    return out;
+  }
+};
+
+// Noise, two steady tones and clicks: every detector has work.
 void makeInput(double sampleRate, int frames, std::vector<double>& left, std::vector<double>& right) {
   left.resize(static_cast<size_t>(frames));
   right.resize(static_cast<size_t>(frames));
   uint32_t state = 12345u;
-  const double twoPi = 2.0 * std::numbers::pi;
+  Tone low(440.0, sampleRate, 1.0, 0.0), high(3150.0, sampleRate, 0.6, 0.8);
   for (int i = 0; i < frames; ++i) {
     state = state * 1664525u + 1013904223u;
     const double noise = static_cast<double>(state >> 8) / 8388608.0 - 1.0;
-    const double t = i / sampleRate;
     const double click = (i % 9000) < 40 ? 0.7 * (1.0 - (i % 9000) / 40.0) : 0.0;
-    left[static_cast<size_t>(i)] = 0.05 * noise + 0.2 * std::sin(twoPi * 440.0 * t) + click;
-    right[static_cast<size_t>(i)] = 0.05 * noise + 0.15 * std::sin(twoPi * 3150.0 * t + 0.3) + 0.5 * click;
+    left[static_cast<size_t>(i)] = 0.05 * noise + 0.2 * low.next() + click;
+    right[static_cast<size_t>(i)] = 0.05 * noise + 0.15 * high.next() + 0.5 * click;
   }
 }
 
@@ -66,10 +95,10 @@ struct Hash {
   }
 };
 
-bool queue(HostedPlugin& plugin, const char* title, double plain) {
+bool queue(HostedPlugin& plugin, const Change& change) {
   Steinberg::Vst::ParamID id = 0;
-  if (!plugin.findParameter(title, &id)) return false;
-  return plugin.queueParameterChange(id, 0, plugin.plainToNormalized(id, plain));
+  if (!plugin.findParameter(change.title, &id)) return false;
+  return plugin.queueParameterChange(id, 0, change.normalized ? change.plain : plugin.plainToNormalized(id, change.plain));
 }
 
 bool render(vst3host::Module& module, const Job& job, uint64_t* hash, std::string* error) {
@@ -97,7 +126,7 @@ bool render(vst3host::Module& module, const Job& job, uint64_t* hash, std::strin
   Hash h;
   for (int block = 0, start = 0; start < frames; ++block, start += job.blockFrames) {
     for (const Change& change : job.changes)
-      if (change.block == block && !queue(*plugin, change.title, change.plain)) {
+      if (change.block == block && !queue(*plugin, change)) {
         *error = std::string("cannot automate ") + change.title;
         return false;
       }
@@ -144,6 +173,13 @@ std::vector<Job> jobs() {
                  {{0, "Mode", 2}, {0, "Width", 1.2}, {0, "Smooth", 7}}});
   all.push_back({"float32-cut-odd-blocks", 44100.0, 37, SampleSize::Float32,
                  {{0, "Attack", 0.3}, {0, "Release", 240}, {0, "Freq Low", 150}, {0, "Freq High", 9000}}});
+  // Normalised values as an automation lane sends them, on the exponential
+  // frequency parameters and the linear ones.
+  all.push_back({"normalized-automation", 48000.0, 128, SampleSize::Float64,
+                 {{0, "Freq Low", 0.4123456789, true}, {0, "Freq High", 0.9176543211, true},
+                  {40, "Freq Low", 0.3310987654, true}, {80, "Threshold", 0.1357913579, true},
+                  {120, "Width", 0.7777777777, true}, {120, "Mode", 1.0, true}, {160, "Freq High", 0.8642086420, true},
+                  {200, "Mode", 0.9999, true}, {200, "Attack", 0.0123456, true}, {260, "Release", 0.987654321, true}}});
   all.push_back({"44k1-boost", 44100.0, 1024, SampleSize::Float64,
                  {{0, "Mode", 1}, {0, "Background", 300}, {0, "Knee", 2}, {0, "Threshold", 3}}});
   return all;

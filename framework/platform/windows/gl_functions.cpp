@@ -27,7 +27,7 @@ PROC Lookup(const char* name) {
 bool LoadGLFunctions() {
   bool complete = true;
 #define IPLUG_GL_LOAD_POINTER(type, name)                    \
-  name = reinterpret_cast<type>(Lookup(#name));              \
+  name = reinterpret_cast<type>(reinterpret_cast<void (*)()>(Lookup(#name))); \
   complete = complete && name != nullptr;
   IPLUG_GL_LOADED_FUNCTIONS(IPLUG_GL_LOAD_POINTER)
 #undef IPLUG_GL_LOAD_POINTER
