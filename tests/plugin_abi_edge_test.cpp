@@ -139,6 +139,24 @@ TEST_F(AbiEdge, NullOutPointersAreRefused) {
   component->release();
 }
 
+TEST_F(AbiEdge, ViewRefusesANullOrBogusParentWindow) {
+  Vst::IComponent* component = create();
+  ASSERT_EQ(component->initialize(context), kResultOk);
+  FUnknownPtr<Vst::IEditController> controller(component);
+  IPlugView* view = controller->createView(Vst::ViewType::kEditor);
+  ASSERT_NE(view, nullptr);
+  // The one window type of this platform.
+  const FIDString type =
+      view->isPlatformTypeSupported(kPlatformTypeHWND) == kResultTrue ? kPlatformTypeHWND : kPlatformTypeX11EmbedWindowID;
+  ASSERT_EQ(view->isPlatformTypeSupported(type), kResultTrue);
+  EXPECT_EQ(view->attached(nullptr, type), kResultFalse);
+  EXPECT_EQ(view->attached(reinterpret_cast<void*>(0x7ff0), type), kResultFalse);   // no such window
+  EXPECT_EQ(view->removed(), kResultOk);
+  EXPECT_EQ(view->release(), 0u);
+  component->terminate();
+  component->release();
+}
+
 TEST_F(AbiEdge, ViewKeepsItsControllerAlive) {
   Vst::IComponent* component = create();
   ASSERT_EQ(component->initialize(context), kResultOk);

@@ -7,24 +7,18 @@
 #include <cstring>
 #include <string>
 
+#include "framework/platform/windows/wide_text.h"
 #include "framework/graphics/graphics.h"
 
 namespace iplug::igraphics {
 namespace {
 
+using iplug::windows::Widen;
+
 // Only web and mail addresses are handed to the desktop.
 bool IsWebAddress(const char* url) {
   return url && (_strnicmp(url, "http://", 7) == 0 || _strnicmp(url, "https://", 8) == 0 ||
                  _strnicmp(url, "mailto:", 7) == 0);
-}
-
-std::wstring Widen(const char* utf8) {
-  const int length = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8, -1, nullptr, 0);
-  if (length <= 0) return {};
-  std::wstring wide(static_cast<size_t>(length), L'\0');
-  MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8, -1, wide.data(), length);
-  wide.resize(static_cast<size_t>(length - 1));
-  return wide;
 }
 
 } // namespace

@@ -16,25 +16,19 @@
 #include <utility>
 #include <vector>
 
+#include "framework/platform/windows/wide_text.h"
 #include "framework/graphics/system_fonts.h"
 
 namespace iplug::igraphics {
 namespace {
+
+using iplug::windows::Widen;
 
 // GetFontData's tag for a whole collection file: 'ttcf' read as a little-endian DWORD.
 constexpr DWORD kCollectionTag = 0x66637474;
 constexpr int kQueryHeight = -64;              // any size: the file is the same for all
 
 using Bytes = std::vector<unsigned char>;
-
-std::wstring Widen(const char* utf8) {
-  const int length = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8, -1, nullptr, 0);
-  if (length <= 0) return {};
-  std::wstring wide(static_cast<size_t>(length), L'\0');
-  MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8, -1, wide.data(), length);
-  wide.resize(static_cast<size_t>(length - 1));
-  return wide;
-}
 
 uint32_t ReadU32(const unsigned char* p) {
   return (uint32_t(p[0]) << 24) | (uint32_t(p[1]) << 16) | (uint32_t(p[2]) << 8) | uint32_t(p[3]);

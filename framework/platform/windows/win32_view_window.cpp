@@ -25,12 +25,15 @@
 #include <string>
 #include <utility>
 
+#include "framework/platform/windows/wide_text.h"
 #include "framework/graphics/gl_api.h"
 #include "framework/vst3/module.h"
 #include "framework/vst3/view_window.h"
 
 namespace iplug::vst3 {
 namespace {
+
+using iplug::windows::Widen;
 
 using igraphics::IGraphics;
 using igraphics::IMouseMod;
@@ -57,15 +60,6 @@ bool HasExtension(const char* list, const char* name) {
   for (const char* p = std::strstr(list, name); p; p = std::strstr(p + 1, name))
     if ((p == list || p[-1] == ' ') && (p[n] == ' ' || p[n] == '\0')) return true;
   return false;
-}
-
-std::wstring Widen(const char* utf8) {
-  const int length = MultiByteToWideChar(CP_UTF8, 0, utf8, -1, nullptr, 0);
-  if (length <= 0) return {};
-  std::wstring wide(static_cast<size_t>(length), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, utf8, -1, wide.data(), length);
-  wide.resize(static_cast<size_t>(length - 1));
-  return wide;
 }
 
 // A menu entry's text: '&' would mark a mnemonic, so it is doubled.

@@ -222,14 +222,6 @@ bool EditorWindow::resize(int width, int height, int* outWidth, int* outHeight) 
   return view_->onSize(&rect) == kResultTrue;
 }
 
-void EditorWindow::close() {
-  if (!view_) return;
-  view_->removed();
-  view_->setFrame(nullptr);
-  view_->release();
-  view_ = nullptr;
-}
-
 bool EditorWindow::pumpOnce(int timeoutMs) {
   auto* dpy = static_cast<Display*>(display_);
   while (XPending(dpy) > 0) {  // the parent's own events are of no interest
@@ -259,12 +251,6 @@ bool EditorWindow::pumpOnce(int timeoutMs) {
   }
   called += frame_->dispatchTimers();
   return called > 0;
-}
-
-void EditorWindow::runFor(int milliseconds) {
-  const Clock::time_point end = Clock::now() + std::chrono::milliseconds(milliseconds);
-  for (Clock::time_point now = Clock::now(); now < end; now = Clock::now())
-    pumpOnce(static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(end - now).count()));
 }
 
 int EditorWindow::eventHandlerCount() const { return static_cast<int>(frame_->handlers.size()); }
@@ -339,12 +325,6 @@ void EditorWindow::releaseButton(int button) {
   auto* dpy = static_cast<Display*>(display_);
   XTestFakeButtonEvent(dpy, static_cast<unsigned>(button), False, CurrentTime);
   XSync(dpy, False);
-}
-
-void EditorWindow::click(int x, int y, int button) {
-  movePointer(x, y);
-  pressButton(button);
-  releaseButton(button);
 }
 
 void EditorWindow::key(unsigned long code, bool down) {

@@ -166,14 +166,6 @@ bool EditorWindow::resize(int width, int height, int* outWidth, int* outHeight) 
   return view_->onSize(&rect) == kResultTrue;
 }
 
-void EditorWindow::close() {
-  if (!view_) return;
-  view_->removed();
-  view_->setFrame(nullptr);
-  view_->release();
-  view_ = nullptr;
-}
-
 bool EditorWindow::pumpOnce(int timeoutMs) {
   MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(std::max(0, timeoutMs)), QS_ALLINPUT,
                               MWMO_INPUTAVAILABLE);
@@ -187,12 +179,6 @@ bool EditorWindow::pumpOnce(int timeoutMs) {
     ++handled;
   }
   return handled > 0;
-}
-
-void EditorWindow::runFor(int milliseconds) {
-  const Clock::time_point end = Clock::now() + std::chrono::milliseconds(milliseconds);
-  for (Clock::time_point now = Clock::now(); now < end; now = Clock::now())
-    pumpOnce(static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(end - now).count()));
 }
 
 int EditorWindow::eventHandlerCount() const { return 0; }
@@ -252,12 +238,6 @@ void EditorWindow::pressButton(int button) {
 void EditorWindow::releaseButton(int button) {
   INPUT input = button == 1 ? mouseInput(MOUSEEVENTF_LEFTUP) : button == 3 ? mouseInput(MOUSEEVENTF_RIGHTUP) : mouseInput(0);
   if (input.mi.dwFlags) SendInput(1, &input, sizeof input);
-}
-
-void EditorWindow::click(int x, int y, int button) {
-  movePointer(x, y);
-  pressButton(button);
-  releaseButton(button);
 }
 
 void EditorWindow::key(unsigned long code, bool down) {
