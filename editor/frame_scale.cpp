@@ -5,11 +5,13 @@
 
 namespace varnock {
 
-FrameScale computeFrameScale(double rectWidth, double rectHeight, double uiSizeValue) {
+FrameScale computeFrameScale(double rectWidth, double rectHeight, double uiSizeValue, double screenScale) {
   FrameScale s;
   s.editorWidth = static_cast<int>(std::floor(rectWidth));
   s.editorHeight = static_cast<int>(std::floor(rectHeight));
-  const double maxScale = uiSizeValue > 0.5 ? 4.0 : 1.0;
+  // A design pixel is screenScale window pixels on a screen the host scales.
+  const double fixedScale = screenScale > 0.0 ? std::min(screenScale, 4.0) : 1.0;
+  const double maxScale = uiSizeValue > 0.5 ? 4.0 : fixedScale;
   s.uiScale = std::min({maxScale, s.editorHeight / kDesignHeight, s.editorWidth / kDesignWidth});
   if (!(s.uiScale > 0.1)) s.uiScale = 1.0;
   s.extraWidth = s.editorWidth - kDesignWidth * s.uiScale;

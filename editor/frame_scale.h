@@ -18,8 +18,11 @@ struct FrameScale {
 };
 
 // rectWidth/rectHeight: the view's rectangle in pixels; uiSizeValue: the UI
-// Size parameter (above 0.5 = "Grow"). A scale of 0.1 or less falls back to 1.
-FrameScale computeFrameScale(double rectWidth, double rectHeight, double uiSizeValue);
+// Size parameter (above 0.5 = "Grow"); screenScale: the host's content scale
+// factor (window pixels per logical pixel, 1.5 on a screen set to 150 %),
+// which is the size "Fixed" keeps its controls at. A scale of 0.1 or less
+// falls back to 1.
+FrameScale computeFrameScale(double rectWidth, double rectHeight, double uiSizeValue, double screenScale = 1.0);
 
 // Line height in pixels of text slot 1..6 at this scale (slots outside 1..6 use slot 1).
 int textSlotSize(int slot, double uiScale);

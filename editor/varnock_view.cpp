@@ -110,7 +110,7 @@ void VarnockView::applyFactoryPreset(int n) { varnock::applyFactoryPreset(plugin
 void VarnockView::beginFrame(IGraphics& g) {
   mGraphics = &g;
   const IRECT& r = GetRECT();
-  const FrameScale scale = computeFrameScale(r.W(), r.H(), paramValue(kUISize));
+  const FrameScale scale = computeFrameScale(r.W(), r.H(), paramValue(kUISize), g.GetScreenScale());
   editorWidth = scale.editorWidth;
   editorHeight = scale.editorHeight;
   uiScale = scale.uiScale;

@@ -19,6 +19,16 @@ TEST(FrameScale, FixedKeepsDesignSizeAndGivesExtraPixelsAway) {
   EXPECT_DOUBLE_EQ(s.extraHeight, 416.0);
 }
 
+TEST(FrameScale, FixedKeepsTheDesignSizeOfAScaledScreen) {
+  const FrameScale s = computeFrameScale(1140, 624, kFixed, 1.5);   // 760 x 416 at 150 %
+  EXPECT_DOUBLE_EQ(s.uiScale, 1.5);
+  EXPECT_DOUBLE_EQ(s.extraWidth, 0.0);
+  const FrameScale bigger = computeFrameScale(2280, 1248, kFixed, 1.5);
+  EXPECT_DOUBLE_EQ(bigger.uiScale, 1.5);
+  EXPECT_DOUBLE_EQ(bigger.extraWidth, 1140.0);
+  EXPECT_DOUBLE_EQ(computeFrameScale(2280, 1248, kGrow, 1.5).uiScale, 3.0);
+}
+
 TEST(FrameScale, GrowScalesUntilOneDimensionIsUsedUp) {
   const FrameScale both = computeFrameScale(1520, 832, kGrow);
   EXPECT_DOUBLE_EQ(both.uiScale, 2.0);

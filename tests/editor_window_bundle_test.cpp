@@ -11,6 +11,7 @@
 #include "host/editor_window.h"
 #include "host/hosted_plugin.h"
 #include "host/module.h"
+#include "pluginterfaces/gui/iplugviewcontentscalesupport.h"
 #include "tests/support/xvfb.h"
 
 namespace {
@@ -92,6 +93,34 @@ TEST_F(EditorWindowBundle, EditorOpensAtItsDesignSizeAndDraws) {
   for (int y = 8; y < 416; y += 40)
     for (int x = 8; x < 760; x += 40) drawn += window->viewPixel(x, y) != 0;
   EXPECT_GT(drawn, 0);
+}
+
+// A host on a screen scaled to 200 % says so before it attaches the view; the
+// editor opens at twice the pixels, and a later factor resizes it through the
+// host's frame, so it keeps its size on screen.
+TEST_F(EditorWindowBundle, ContentScaleFactorKeepsTheEditorsSizeOnScreen) {
+  view = plugin->controller()->createView("editor");
+  ASSERT_NE(view, nullptr);
+  Steinberg::IPlugViewContentScaleSupport* scale = nullptr;
+  ASSERT_EQ(view->queryInterface(Steinberg::IPlugViewContentScaleSupport_iid, reinterpret_cast<void**>(&scale)),
+            Steinberg::kResultOk);
+  EXPECT_EQ(scale->setContentScaleFactor(2.f), kResultTrue);
+  std::string error;
+  ASSERT_TRUE(window->attach(view, &error)) << error;
+  window->runFor(300);
+  int w = 0, h = 0;
+  window->viewWindowSize(&w, &h);
+  EXPECT_EQ(w, 1520);
+  EXPECT_EQ(h, 832);
+  // Fixed keeps the controls at their design size on that screen: the mode
+  // selector's "CUT" button (design 216..272 x 12..36) is twice as big.
+  EXPECT_EQ(window->viewPixel(2 * 244, 2 * 24), window->viewPixel(2 * 220, 2 * 14));
+  EXPECT_EQ(scale->setContentScaleFactor(1.f), kResultTrue);
+  window->runFor(100);
+  ASSERT_GE(window->resizeViewCalls(), 1);
+  EXPECT_EQ(window->lastResizeViewRequest().getWidth(), 760);
+  EXPECT_EQ(window->lastResizeViewRequest().getHeight(), 416);
+  scale->release();
 }
 
 TEST_F(EditorWindowBundle, HostResizeIsClampedToTheEditorLimits) {

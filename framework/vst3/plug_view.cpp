@@ -1,6 +1,8 @@
 #include "framework/vst3/plug_view.h"
 
+#include <algorithm>
 #include <atomic>
+#include <cmath>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -122,11 +124,30 @@ public:
   }
 
   // ---- IPlugViewContentScaleSupport ----
+  // The host's content scale factor (window pixels per logical pixel). The
+  // graphics context gets it, and the editor keeps its logical size: a new
+  // factor scales the window's pixel size by new / old, within the size
+  // limits (through the host's frame once attached, like the corner handle).
   tresult PLUGIN_API setContentScaleFactor(ScaleFactor factor) override {
-    if (!(factor > 0.f)) return kResultFalse;
+    if (!(factor > 0.f) || !std::isfinite(factor)) return kResultFalse;
+    const float previous = mScale;
     mScale = factor;
     return Guarded([&] {
-      if (mGraphics) mGraphics->SetScreenScale(factor);
+      if (factor == previous) return kResultTrue;
+      const float ratio = factor / previous;
+      int w = mGraphics ? mGraphics->Width() : mDelegate.GetEditorWidth();
+      int h = mGraphics ? mGraphics->Height() : mDelegate.GetEditorHeight();
+      // Within the limits before rounding: an absurd factor must not overflow.
+      const auto scaled = [ratio](int size) { return static_cast<int>(std::lround(std::clamp(size * ratio, 1.f, 1e6f))); };
+      w = scaled(w);
+      h = scaled(h);
+      mDelegate.ConstrainEditorSize(w, h);
+      if (!mGraphics) {
+        mDelegate.SetEditorSize(w, h);
+        return kResultTrue;
+      }
+      mGraphics->SetScreenScale(factor);
+      mGraphics->Resize(w, h, true);            // asks the host's window to follow
       return kResultTrue;
     });
   }
